@@ -1,0 +1,86 @@
+#!/usr/bin/env bash
+# Developer entry point. Usage:
+#   ./dev.sh test            install what is missing, build under ASan+UBSan, run every test
+#   ./dev.sh demo            build, make the sample installation, open the editor on it
+#   ./dev.sh bench           build optimised and run the benchmarks
+#   ./dev.sh fuzz [SECONDS]  build the fuzz targets with clang and run each for SECONDS (default 60)
+set -euo pipefail
+cd "$(dirname "$0")"
+ROOT=$(pwd)
+JOBS=$(nproc 2>/dev/null || echo 2)
+
+PACKAGES=(g++ cmake ninja-build pkg-config libgtest-dev libgmock-dev libbenchmark-dev
+          nlohmann-json3-dev qt6-base-dev)
+
+need_packages() {
+    local missing=()
+    for p in "$@"; do
+        dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+    done
+    if ((${#missing[@]})); then
+        echo "== installing: ${missing[*]}"
+        local sudo=""
+        [ "$(id -u)" -eq 0 ] || sudo="sudo"
+        $sudo apt-get update -qq
+        DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
+    fi
+}
+
+configure_and_build() {
+    local preset=$1
+    shift
+    if [ ! -f "build/$preset/build.ninja" ]; then
+        cmake --preset "$preset" "$@"
+    fi
+    cmake --build --preset "$preset" -j "$JOBS"
+}
+
+cmd_test() {
+    need_packages "${PACKAGES[@]}"
+    configure_and_build test
+    ctest --preset test -j "$JOBS"
+    if [ "${CI:-}" = "true" ] && [ -x fuzz/smoke.sh ]; then
+        fuzz/smoke.sh
+    fi
+}
+
+cmd_demo() {
+    need_packages "${PACKAGES[@]}" xvfb xauth imagemagick
+    configure_and_build release
+    local sample="$ROOT/build/sample"
+    if [ ! -f "$sample/system.reg" ]; then
+        ./build/release/tools/cli/jobforge3-cli make-sample "$sample"
+    fi
+    export WINEPREFIX="$sample"
+    local editor=./build/release/src/ui/jobforge3
+    if [ -n "${DISPLAY:-}" ]; then
+        exec "$editor"
+    fi
+    local shot="$ROOT/build/demo-screenshot.png"
+    JF_SCREENSHOT="$shot" xvfb-run -a -s "-screen 0 1280x900x24" "$editor"
+    echo "Screenshot of the loaded editor: $shot"
+}
+
+cmd_bench() {
+    need_packages "${PACKAGES[@]}"
+    configure_and_build release -DJF_BUILD_BENCH=ON
+    if [ -x bench/run.sh ]; then
+        bench/run.sh "$ROOT/build/release"
+    else
+        ./build/release/bench/jobforge3-bench
+    fi
+}
+
+cmd_fuzz() {
+    need_packages "${PACKAGES[@]}" clang libclang-rt-14-dev
+    local seconds=${1:-60}
+    fuzz/run.sh "$seconds"
+}
+
+case "${1:-}" in
+    test) cmd_test ;;
+    demo) cmd_demo ;;
+    bench) cmd_bench ;;
+    fuzz) shift; cmd_fuzz "$@" ;;
+    *) echo "usage: $0 test|demo|bench|fuzz [SECONDS]" >&2; exit 2 ;;
+esac

@@ -1,0 +1,92 @@
+#pragma once
+// Folder and file services behind one small interface, in the spirit of an
+// "Env": the core never touches the operating system directly.
+//
+// Paths. The core keeps the game's own convention: a folder string ends in a
+// backslash and a file name may hold backslash-separated subfolders, e.g.
+// folder "C:\Games\The Sims\" + name "UIGraphics\cpanel\Buttons\X.BMP". A
+// folder string may also be a native absolute path ("/home/u/sims/"). Every
+// operation takes such a joined path; an implementation maps it to a native
+// one. On POSIX every component is resolved ignoring letter case, because a
+// game installed under Wine has arbitrary case on disk; a component that does
+// not exist keeps the case given (so creating it uses that case).
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/File.h"
+
+namespace jf {
+
+enum class OpenMode {
+    Read,            // existing file, reading only
+    ReadWrite,       // existing file, reading and writing
+    CreateTruncate,  // create or empty the file, reading and writing
+};
+
+enum class DeleteResult { Deleted, NotFound, Failed };
+
+class FileSystem {
+public:
+    virtual ~FileSystem() = default;
+
+    // Opens a file with the sharing mode "other writers denied": while the
+    // returned handle (or a duplicate of it) is open, a second open for
+    // writing of the same file through any FileSystem of this program fails,
+    // and a write-mode handle denies every other opener. nullptr on failure.
+    virtual std::unique_ptr<File> open(const std::string& path, OpenMode mode) = 0;
+
+    virtual bool exists(const std::string& path) = 0;
+    virtual bool isReadOnly(const std::string& path) = 0;
+    // Clears the read-only attribute (POSIX: adds the owner write bit).
+    // A missing file is not an error: nothing happens and true is returned.
+    virtual bool clearReadOnly(const std::string& path) = 0;
+    virtual bool setReadOnly(const std::string& path) = 0;
+
+    // Creates one folder (its parent must exist). True when it exists afterwards.
+    virtual bool createFolder(const std::string& path) = 0;
+    virtual DeleteResult deleteFile(const std::string& path) = 0;
+
+    // Replaces `to` by `from` in one step (rename over an existing file).
+    // On failure both files are as they were.
+    virtual bool replaceFile(const std::string& from, const std::string& to) = 0;
+
+    // Names (without folder) of the files in `folder` whose name ends in
+    // ".FAR" ignoring case, in the order the file system returns them.
+    virtual std::vector<std::string> listArchives(const std::string& folder) = 0;
+
+    // The native path a core path resolves to (for messages and sub-processes).
+    virtual std::string nativePath(const std::string& path) = 0;
+};
+
+// The file system of the machine this program runs on (POSIX or Windows).
+// The object lives for the whole program.
+FileSystem& systemFileSystem();
+
+// Path helpers on core paths (backslash or slash separated).
+namespace paths {
+// "a\b\c.iff" -> "c.iff"
+std::string fileName(const std::string& path);
+// "a\b\c.iff" -> "a\b\" ; "c.iff" -> ""
+std::string folderOf(const std::string& path);
+// Joins folder and name, adding a backslash when the folder lacks a separator.
+std::string join(const std::string& folder, const std::string& name);
+// Case-insensitive comparison of ASCII letters; other bytes compare exactly
+// (so the trail bytes of multibyte characters are never folded).
+bool equalsIgnoreCase(const std::string& a, const std::string& b);
+// A name for a temporary sibling of `path` in the same folder.
+std::string temporarySibling(const std::string& path);
+}  // namespace paths
+
+// Writes `bytes` to `path` all-or-nothing: the bytes go to a temporary file in
+// the same folder, which is flushed to disk and then moved over `path` in one
+// step. On failure the old file is unchanged and the temporary file is gone.
+// On success, when `reopened` is not null, it receives a handle on the new
+// file opened with `reopenMode` (nullptr when that reopen failed).
+bool writeFileAtomically(FileSystem& fs, const std::string& path, const std::uint8_t* bytes,
+                         std::size_t size, std::unique_ptr<File>* reopened = nullptr,
+                         OpenMode reopenMode = OpenMode::ReadWrite);
+
+}  // namespace jf

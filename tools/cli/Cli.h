@@ -1,0 +1,48 @@
+#pragma once
+// Command registry and helpers shared by the command-line tool's commands.
+//
+// Contract: exit 0 success, 1 the operation failed (one line on stderr),
+// 2 wrong usage. JSON goes to stdout as one document; every byte string is
+// shown as Latin-1 (byte b is code point U+00bb).
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include <nlohmann/json.hpp>
+
+namespace jf::cli {
+
+inline constexpr int kExitOk = 0;
+inline constexpr int kExitFailed = 1;
+inline constexpr int kExitUsage = 2;
+
+using Args = std::vector<std::string>;
+using Handler = std::function<int(const Args& args)>;
+
+struct Command {
+    std::string group;  // "iff", "far", ... or "" for a top-level command
+    std::string name;   // "list", "cat", ...
+    std::string usage;  // shown by the usage text
+    Handler handler;    // receives the arguments after the command words
+};
+
+// Registers a command at static-initialisation time.
+struct Registrar {
+    explicit Registrar(Command command);
+};
+
+// A byte string as a JSON string of Latin-1 code points.
+nlohmann::json latin1(const std::string& bytes);
+
+// Prints the document to stdout.
+void printJson(const nlohmann::json& document);
+// Prints one line to stderr and returns kExitFailed.
+int fail(const std::string& message);
+// Prints the usage text to stderr and returns kExitUsage.
+int usage();
+
+// Parses a decimal or 0x-hex unsigned number; false on anything else.
+bool parseUnsigned(const std::string& text, unsigned long& value);
+
+}  // namespace jf::cli
