@@ -1,6 +1,7 @@
 #include "iff/IffChunk.h"
 
 #include <new>
+#include <stdexcept>
 
 namespace jf {
 

@@ -123,17 +123,13 @@ public:
                        File& source);
     // The same from bytes in memory.
     IffChunk* addChunkBytes(int slot, std::uint32_t type, std::uint16_t id,
-                            const std::string& label, const std::uint8_t* bytes,
-                            std::size_t size);
+                            const std::string& label, const std::uint8_t* bytes, std::size_t size);
     bool removeChunk(int slot, std::uint32_t type, std::uint16_t id);
 
     std::size_t slotCount() const { return slots_.size(); }
 
 private:
     int allocateSlot(std::unique_ptr<IffFile> file);
-    void readMap(IffFile& file);
-    bool registerFromHeader(IffFile& file, std::uint64_t offset, bool honourSkipFlag,
-                            std::uint64_t* total);
 
     FileSystem& fs_;
     std::vector<std::unique_ptr<IffFile>> slots_;

@@ -81,20 +81,26 @@ bool MemoryFile::truncate(std::uint64_t length) {
     return true;
 }
 
-std::int64_t MemoryFile::length() const { return static_cast<std::int64_t>(storage_->length); }
+std::int64_t MemoryFile::length() const {
+    return static_cast<std::int64_t>(storage_->length);
+}
 
 std::unique_ptr<File> MemoryFile::duplicate() {
     return std::unique_ptr<File>(new MemoryFile(storage_, position_));
 }
 
 std::vector<std::uint8_t> MemoryFile::contents() const {
-    return std::vector<std::uint8_t>(storage_->bytes.begin(),
-                                     storage_->bytes.begin() +
-                                         static_cast<std::ptrdiff_t>(storage_->length));
+    return std::vector<std::uint8_t>(
+        storage_->bytes.begin(),
+        storage_->bytes.begin() + static_cast<std::ptrdiff_t>(storage_->length));
 }
 
-const std::uint8_t* MemoryFile::data() const { return storage_->bytes.data(); }
+const std::uint8_t* MemoryFile::data() const {
+    return storage_->bytes.data();
+}
 
-std::size_t MemoryFile::capacity() const { return storage_->bytes.size(); }
+std::size_t MemoryFile::capacity() const {
+    return storage_->bytes.size();
+}
 
 }  // namespace jf

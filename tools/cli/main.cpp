@@ -13,7 +13,9 @@ std::vector<Command>& registry() {
 }
 }  // namespace
 
-Registrar::Registrar(Command command) { registry().push_back(std::move(command)); }
+Registrar::Registrar(Command command) {
+    registry().push_back(std::move(command));
+}
 
 nlohmann::json latin1(const std::string& bytes) {
     std::string utf8;
