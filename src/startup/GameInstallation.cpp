@@ -1,0 +1,10 @@
+#include "startup/GameInstallation.h"
+
+namespace jf {
+
+AppState& appState() {
+    static AppState state;
+    return state;
+}
+
+}  // namespace jf
