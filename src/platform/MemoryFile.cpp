@@ -1,10 +1,17 @@
 #include <algorithm>
 #include <cstring>
+#include <limits>
 #include <new>
 
 #include "platform/File.h"
 
 namespace jf {
+
+namespace {
+// In-memory files never grow past 4 GiB (the largest size the game's formats
+// can address); a larger request fails instead of exhausting memory.
+constexpr std::uint64_t kMaxMemoryFileSize = std::uint64_t(1) << 32;
+}  // namespace
 
 MemoryFile::MemoryFile() : storage_(std::make_shared<Storage>()) {}
 
@@ -40,10 +47,13 @@ bool MemoryFile::reserve(std::uint64_t needed) {
     if (needed <= storage_->bytes.size()) {
         return true;
     }
+    if (needed > kMaxMemoryFileSize) {
+        return false;
+    }
     // Grow in whole steps of kGrowthStep bytes.
     std::uint64_t rounded = (needed + kGrowthStep - 1) / kGrowthStep * kGrowthStep;
-    if (rounded > (std::uint64_t(1) << 32)) {
-        return false;
+    if (rounded > std::numeric_limits<std::size_t>::max()) {
+        return false;  // 32-bit machines
     }
     try {
         storage_->bytes.resize(static_cast<std::size_t>(rounded), 0);
@@ -54,6 +64,14 @@ bool MemoryFile::reserve(std::uint64_t needed) {
 }
 
 bool MemoryFile::write(const void* buffer, std::size_t n) {
+    // Writing nothing changes nothing, not even past the end (as with pwrite).
+    if (n == 0) {
+        return true;
+    }
+    // position_ + n must not wrap around before it is checked.
+    if (position_ > kMaxMemoryFileSize || n > kMaxMemoryFileSize - position_) {
+        return false;
+    }
     if (!reserve(position_ + n)) {
         return false;
     }
@@ -61,9 +79,7 @@ bool MemoryFile::write(const void* buffer, std::size_t n) {
         std::fill(storage_->bytes.begin() + static_cast<std::ptrdiff_t>(storage_->length),
                   storage_->bytes.begin() + static_cast<std::ptrdiff_t>(position_), 0);
     }
-    if (n > 0) {
-        std::memcpy(storage_->bytes.data() + position_, buffer, n);
-    }
+    std::memcpy(storage_->bytes.data() + position_, buffer, n);
     position_ += n;
     storage_->length = std::max<std::size_t>(storage_->length, static_cast<std::size_t>(position_));
     return true;
@@ -86,7 +102,7 @@ std::int64_t MemoryFile::length() const {
 }
 
 std::unique_ptr<File> MemoryFile::duplicate() {
-    return std::unique_ptr<File>(new MemoryFile(storage_, position_));
+    return std::unique_ptr<File>(new (std::nothrow) MemoryFile(storage_, position_));
 }
 
 std::vector<std::uint8_t> MemoryFile::contents() const {
