@@ -1,0 +1,59 @@
+#pragma once
+// Temporary folders and files for the start-up tests.
+
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+#include <gtest/gtest.h>
+
+namespace jf::test {
+
+class ScratchFolder {
+public:
+    ScratchFolder() {
+        std::string pattern =
+            (std::filesystem::temp_directory_path() / "jf3-startup-XXXXXX").string();
+        const char* made = ::mkdtemp(pattern.data());
+        EXPECT_NE(made, nullptr);
+        path_ = made != nullptr ? made : "";
+    }
+    ~ScratchFolder() {
+        std::error_code ec;
+        std::filesystem::remove_all(path_, ec);
+    }
+    ScratchFolder(const ScratchFolder&) = delete;
+    ScratchFolder& operator=(const ScratchFolder&) = delete;
+
+    const std::string& path() const { return path_; }
+    std::string operator/(const std::string& relative) const { return path_ + "/" + relative; }
+
+    // Creates the folder and its parents.
+    std::string folder(const std::string& relative) const {
+        std::string p = *this / relative;
+        std::filesystem::create_directories(p);
+        return p;
+    }
+
+    // Writes a file (creating its folder).
+    std::string file(const std::string& relative, const std::string& bytes) const {
+        std::string p = *this / relative;
+        std::filesystem::create_directories(std::filesystem::path(p).parent_path());
+        std::ofstream out(p, std::ios::binary | std::ios::trunc);
+        out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+        return p;
+    }
+
+private:
+    std::string path_;
+};
+
+inline std::string readWholeFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+}  // namespace jf::test
