@@ -53,6 +53,7 @@ public:
     struct Entry {
         std::string text;
         std::string comment;
+        bool operator==(const Entry&) const = default;
     };
     using Row = std::array<Entry, kLanguageSlotCount>;
 
