@@ -90,6 +90,11 @@ bool writeFileAtomically(FileSystem& fs, const std::string& path, const std::uin
     }
     std::string temporary;
     try {
+        // A read-only target stays as it is on every system (a POSIX rename
+        // would replace it regardless of its permission bits).
+        if (fs.isReadOnly(path)) {
+            return false;
+        }
         for (int attempt = 0; attempt < kTemporaryNameAttempts; ++attempt) {
             std::string candidate = paths::temporarySibling(path);
             if (!fs.exists(candidate)) {

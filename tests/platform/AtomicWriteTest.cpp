@@ -1,6 +1,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -87,11 +88,16 @@ public:
 };
 #endif
 
+struct SettingKind {
+    std::string name;
+    std::function<std::unique_ptr<Setting>()> make;
+    friend void PrintTo(const SettingKind& kind, std::ostream* out) { *out << kind.name; }
+};
 using SettingFactory = std::function<std::unique_ptr<Setting>()>;
 
-class AtomicWrite : public ::testing::TestWithParam<SettingFactory> {
+class AtomicWrite : public ::testing::TestWithParam<SettingKind> {
 protected:
-    std::unique_ptr<Setting> fresh() { return GetParam()(); }
+    std::unique_ptr<Setting> fresh() { return GetParam().make(); }
 };
 
 TEST_P(AtomicWrite, ReplacesTheContentsAndLeavesNoTemporaryFile) {
@@ -137,6 +143,18 @@ TEST_P(AtomicWrite, FailsWithoutTheFolderAndLeavesNothingBehind) {
     EXPECT_FALSE(setting->fs().exists(path));
 }
 
+TEST_P(AtomicWrite, LeavesAReadOnlyTargetAlone) {
+    auto setting = fresh();
+    const std::vector<std::uint8_t> old = pattern(30, 4);
+    setting->putTarget(old);
+    ASSERT_TRUE(setting->fs().setReadOnly(setting->target()));
+    std::vector<std::uint8_t> fresh = pattern(20, 2);
+    EXPECT_FALSE(writeFileAtomically(setting->fs(), setting->target(), fresh.data(), fresh.size()));
+    EXPECT_EQ(setting->targetBytes(), old);
+    EXPECT_EQ(setting->filesInFolder().size(), 1u);
+    EXPECT_TRUE(setting->fs().isReadOnly(setting->target()));
+}
+
 // Runs the write once to count the operations of one kind, then fails each
 // of them in turn: every time the old file must be intact and no temporary
 // file may remain.
@@ -177,40 +195,39 @@ void checkEveryFault(const SettingFactory& factory,
 
 TEST_P(AtomicWrite, EveryFailedWriteKeepsTheOldFile) {
     checkEveryFault(
-        GetParam(), [](FaultInjectingFileSystem& f) { return f.writeCount(); },
+        GetParam().make, [](FaultInjectingFileSystem& f) { return f.writeCount(); },
         [](FaultInjectingFileSystem& f, std::uint64_t k) { f.failWriteAt(k); }, "write");
 }
 
 TEST_P(AtomicWrite, EveryFailedFlushKeepsTheOldFile) {
     checkEveryFault(
-        GetParam(), [](FaultInjectingFileSystem& f) { return f.flushCount(); },
+        GetParam().make, [](FaultInjectingFileSystem& f) { return f.flushCount(); },
         [](FaultInjectingFileSystem& f, std::uint64_t k) { f.failFlushAt(k); }, "flush");
 }
 
 TEST_P(AtomicWrite, EveryFailedRenameKeepsTheOldFile) {
     checkEveryFault(
-        GetParam(), [](FaultInjectingFileSystem& f) { return f.renameCount(); },
+        GetParam().make, [](FaultInjectingFileSystem& f) { return f.renameCount(); },
         [](FaultInjectingFileSystem& f, std::uint64_t k) { f.failRenameAt(k); }, "rename");
 }
 
 TEST_P(AtomicWrite, EveryFailedOpenKeepsTheOldFile) {
     checkEveryFault(
-        GetParam(), [](FaultInjectingFileSystem& f) { return f.openCount(); },
+        GetParam().make, [](FaultInjectingFileSystem& f) { return f.openCount(); },
         [](FaultInjectingFileSystem& f, std::uint64_t k) { f.failOpenAt(k); }, "open");
 }
 
-std::vector<SettingFactory> allSettings() {
-    std::vector<SettingFactory> factories;
+std::vector<SettingKind> allSettings() {
+    std::vector<SettingKind> kinds;
 #ifndef _WIN32
-    factories.emplace_back([] { return std::unique_ptr<Setting>(new PosixSetting); });
+    kinds.push_back({"Posix", [] { return std::unique_ptr<Setting>(new PosixSetting); }});
 #endif
-    factories.emplace_back([] { return std::unique_ptr<Setting>(new FakeSetting); });
-    return factories;
+    kinds.push_back({"Fake", [] { return std::unique_ptr<Setting>(new FakeSetting); }});
+    return kinds;
 }
 
-std::string settingName(const ::testing::TestParamInfo<SettingFactory>& param) {
-    std::unique_ptr<Setting> probe = param.param();
-    return dynamic_cast<FakeSetting*>(probe.get()) != nullptr ? "Fake" : "Posix";
+std::string settingName(const ::testing::TestParamInfo<SettingKind>& param) {
+    return param.param.name;
 }
 
 INSTANTIATE_TEST_SUITE_P(FileSystems, AtomicWrite, ::testing::ValuesIn(allSettings()), settingName);
