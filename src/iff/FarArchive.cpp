@@ -43,24 +43,6 @@ bool seekExactly(File& file, std::uint64_t position) {
     return file.seek(position) && file.tell() == position;
 }
 
-char foldAscii(char c) {
-    return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
-}
-
-// Archive names are compared ignoring the case of ASCII letters only; every
-// other byte (including those of multibyte characters) must match exactly.
-bool namesMatch(const std::string& a, const std::string& b) {
-    if (a.size() != b.size()) {
-        return false;
-    }
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        if (foldAscii(a[i]) != foldAscii(b[i])) {
-            return false;
-        }
-    }
-    return true;
-}
-
 }  // namespace
 
 bool FarArchive::readDirectory(File& file) {
@@ -204,9 +186,11 @@ bool FarArchive::extractEntry(std::size_t index, File& destination) {
     return destination.write(bytes->data(), bytes->size());
 }
 
+// Names match ignoring the case of ASCII letters only; every other byte,
+// including those of multibyte characters, must be equal.
 long FarArchive::findEntry(const std::string& name) const {
     for (std::size_t i = 0; i < entries_.size(); ++i) {
-        if (namesMatch(entries_[i].name, name)) {
+        if (paths::equalsIgnoreCase(entries_[i].name, name)) {
             return static_cast<long>(i);
         }
     }

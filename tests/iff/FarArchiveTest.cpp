@@ -11,6 +11,7 @@
 
 #include "platform/File.h"
 #include "platform/FileSystem.h"
+#include "support/FakeFileSystem.h"
 #include "support/FarBuilder.h"
 
 namespace jf {
@@ -174,10 +175,10 @@ TEST(FarArchiveTest, DetectsTwoByteNameLengthsFromTheFirstEntry) {
 }
 
 TEST(FarArchiveTest, TwoByteLengthsKeepApplyingToShortLaterNames) {
-    // Later names of one or zero bytes would look like valid 4-byte lengths;
-    // once switched, the reader must stay with 2-byte lengths.
+    // An empty name followed by an entry of zero bytes reads as 4-byte
+    // length 0; once switched, the reader must stay with 2-byte lengths.
     const std::vector<FarBuilderEntry> entries = {
-        {"ab", Bytes{1}}, {"", Bytes{2}}, {"c", Bytes{3, 4}}, {"", Bytes{}}, {"last", Bytes{5}}};
+        {"ab", Bytes{1}}, {"", Bytes{2}}, {"", Bytes{}}, {"c", Bytes{3, 4}}, {"last", Bytes{5}}};
     MemoryFile file(buildFarArchive(entries, true));
     FarArchive archive;
     ASSERT_TRUE(archive.readDirectory(file));
@@ -546,6 +547,27 @@ TEST(FarArchiveTest, FolderSearchWithoutMatchFails) {
     EXPECT_FALSE(findInFolderArchives(folder, ArchiveFolder::kFolder, kButtonName, archive, index));
     EXPECT_FALSE(findInFolderArchives(folder, "C:\\Elsewhere\\", kPopupName, archive, index));
     EXPECT_EQ(index, 99u);
+}
+
+TEST(FarArchiveTest, FolderSearchOnFakeDiskKeepsOnlyTheMatchingArchiveOpen) {
+    test::FakeFileSystem fs;
+    const std::string folder = "C:\\Sims\\UIGraphics\\";
+    fs.putFile(folder + "Broken.far", bytesOf("FAR!byAZ garbage"));
+    fs.putFile(folder + "Second.FAR", buildFarArchive({{kButtonName, Bytes{1}}}));
+    fs.putFile(folder + "Third.FAR", buildFarArchive({{kButtonName, Bytes{2}}}));
+    fs.putFile(folder + "cpanel\\Nested.FAR", buildFarArchive({{kButtonName, Bytes{3}}}));
+    FarArchive archive;
+    std::size_t index = 99;
+    ASSERT_TRUE(findInFolderArchives(fs, folder, "CPANEL\\buttons\\jobiconmultibutton.bmp", archive,
+                                     index));
+    MemoryFile out;
+    ASSERT_TRUE(archive.extractEntry(index, out));
+    EXPECT_EQ(out.contents(), Bytes{1});
+    EXPECT_FALSE(fs.isOpen(folder + "Broken.far"));
+    EXPECT_TRUE(fs.isOpen(folder + "Second.FAR"));
+    EXPECT_FALSE(fs.isOpen(folder + "Third.FAR"));
+    archive.release();
+    EXPECT_FALSE(fs.isOpen(folder + "Second.FAR"));
 }
 
 }  // namespace
