@@ -13,8 +13,11 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <cstddef>
 #include <limits>
 #include <new>
+#include <string>
+#include <vector>
 
 #include "platform/FileSystem.h"
 
@@ -269,8 +272,21 @@ public:
     }
 
     bool replaceFile(const std::string& from, const std::string& to) override {
-        return MoveFileExA(toNative(from).c_str(), toNative(to).c_str(),
-                           MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+        std::string nativeFrom = toNative(from);
+        std::string nativeTo = toNative(to);
+        if (MoveFileExA(nativeFrom.c_str(), nativeTo.c_str(),
+                        MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+            return true;
+        }
+        // A classic rename cannot replace a file that is still open, even
+        // when every handle on it shares deletion; the containers keep their
+        // game file open while they save over it. Windows 10 (1709 and
+        // later, NTFS) can do it with a POSIX-semantics rename.
+        DWORD error = GetLastError();
+        if (error != ERROR_ACCESS_DENIED && error != ERROR_SHARING_VIOLATION) {
+            return false;
+        }
+        return renameOverOpenFile(nativeFrom, nativeTo);
     }
 
     std::vector<std::string> listArchives(const std::string& folder) override {
@@ -299,6 +315,77 @@ public:
     std::string nativePath(const std::string& path) override { return toNative(path); }
 
 private:
+    // The layout of FILE_RENAME_INFO as FileRenameInfoEx reads it (the
+    // Flags member overlays the older ReplaceIfExists byte), declared here
+    // so that older SDK headers do not matter.
+    struct RenameInfoEx {
+        DWORD flags;
+        HANDLE rootDirectory;
+        DWORD fileNameLength;  // in bytes, without a terminator
+        WCHAR fileName[1];
+    };
+    static constexpr DWORD kRenameReplaceIfExists = 0x00000001;
+    static constexpr DWORD kRenamePosixSemantics = 0x00000002;
+    static constexpr int kFileRenameInfoEx = 22;  // FILE_INFO_BY_HANDLE_CLASS value
+
+    static std::wstring widen(const std::string& text) {
+        int count = MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, nullptr, 0);
+        if (count <= 0) {
+            return {};
+        }
+        std::wstring wide(static_cast<std::size_t>(count), L'\0');
+        if (MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, wide.data(), count) != count) {
+            return {};
+        }
+        wide.resize(static_cast<std::size_t>(count - 1));
+        return wide;
+    }
+
+    static bool renameOverOpenFile(const std::string& from, const std::string& to) {
+        try {
+            std::wstring target = widen(to);
+            if (target.empty()) {
+                return false;
+            }
+            DWORD fullLength = GetFullPathNameW(target.c_str(), 0, nullptr, nullptr);
+            if (fullLength == 0) {
+                return false;
+            }
+            std::wstring full(fullLength, L'\0');
+            DWORD written = GetFullPathNameW(target.c_str(), fullLength, full.data(), nullptr);
+            if (written == 0 || written >= fullLength) {
+                return false;
+            }
+            full.resize(written);
+
+            const std::size_t nameBytes = full.size() * sizeof(WCHAR);
+            if (nameBytes > std::numeric_limits<DWORD>::max() / 2) {
+                return false;
+            }
+            std::vector<unsigned char> buffer(offsetof(RenameInfoEx, fileName) + nameBytes +
+                                              sizeof(WCHAR));
+            auto* info = reinterpret_cast<RenameInfoEx*>(buffer.data());
+            info->flags = kRenameReplaceIfExists | kRenamePosixSemantics;
+            info->rootDirectory = nullptr;
+            info->fileNameLength = static_cast<DWORD>(nameBytes);
+            std::copy(full.begin(), full.end(), info->fileName);
+
+            HANDLE source = CreateFileA(from.c_str(), DELETE | SYNCHRONIZE,
+                                        FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                        nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+            if (source == INVALID_HANDLE_VALUE) {
+                return false;
+            }
+            BOOL renamed = SetFileInformationByHandle(
+                source, static_cast<FILE_INFO_BY_HANDLE_CLASS>(kFileRenameInfoEx), info,
+                static_cast<DWORD>(buffer.size()));
+            CloseHandle(source);
+            return renamed != 0;
+        } catch (const std::bad_alloc&) {
+            return false;
+        }
+    }
+
     static bool setAttributes(const std::string& native, DWORD attributes) {
         attributes &= kSettableAttributes;
         // Zero means "no change" to SetFileAttributesA; plain files say NORMAL.
