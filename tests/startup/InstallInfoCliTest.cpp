@@ -1,0 +1,100 @@
+// The command-line tool's "info" command against a fake home folder.
+#include <sys/wait.h>
+
+#include <cstdio>
+#include <filesystem>
+
+#include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
+
+#include "SettingsTestSupport.h"
+
+namespace jf {
+namespace {
+
+using test::ScratchFolder;
+
+struct CliRun {
+    int exitCode = -1;
+    std::string out;
+    std::string err;
+};
+
+CliRun runInfo(const ScratchFolder& scratch, const std::string& environment,
+               const std::string& arguments = "") {
+    std::string errFile = scratch / "stderr.txt";
+    std::string command =
+        "env -i " + environment + " " + JF_CLI_PATH + " info " + arguments + " 2>" + errFile;
+    CliRun run;
+    FILE* pipe = ::popen(command.c_str(), "r");
+    if (pipe == nullptr) {
+        return run;
+    }
+    char buffer[4096];
+    std::size_t n = 0;
+    while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) {
+        run.out.append(buffer, n);
+    }
+    int status = ::pclose(pipe);
+    run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    run.err = test::readWholeFile(errFile);
+    return run;
+}
+
+TEST(InstallInfoCliTest, ReportsTheInstallationOfTheWinePrefix) {
+    ScratchFolder scratch;
+    scratch.folder("home");
+    scratch.folder("prefix/drive_c/Games");
+    scratch.folder("prefix/dosdevices");
+    std::filesystem::create_directory_symlink("../drive_c", scratch / "prefix/dosdevices/c:");
+    scratch.file("prefix/system.reg",
+                 "WINE REGISTRY Version 2\n\n"
+                 "[Software\\\\Wow6432Node\\\\Maxis\\\\The Sims] 1700000000\n"
+                 "\"SIMS_DATA\"=\"C:\\\\Games\\\\Sims \\xe9\"\n"
+                 "\"EPInstalled\"=\"1\"\n"
+                 "\"EP5Installed\"=\"1\"\n"
+                 "[Software\\\\Wow6432Node\\\\Quillmark\\\\Jobforge 2] 1700000000\n"
+                 "\"ExpansionPacks\"=dword:00000003\n");
+    std::string env = "HOME=" + (scratch / "home") + " WINEPREFIX=" + (scratch / "prefix") +
+                      " XDG_CONFIG_HOME=" + (scratch / "config");
+    CliRun run = runInfo(scratch, env);
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    nlohmann::json doc = nlohmann::json::parse(run.out);
+    std::string driveC = std::filesystem::canonical(scratch / "prefix/drive_c").string();
+    // The folder's bytes (UTF-8 from the registry file) are shown as Latin-1.
+    EXPECT_EQ(doc["gameDataFolder"], driveC + "\\Games\\Sims \xc3\x83\xc2\xa9\\");
+    EXPECT_EQ(doc["installedPacks"], 0x23);
+    EXPECT_EQ(doc["knownPacks"], 3);
+    EXPECT_TRUE(std::filesystem::exists(scratch / "config/jobforge3/settings.reg"));
+}
+
+TEST(InstallInfoCliTest, FailsWithoutTheGame) {
+    ScratchFolder scratch;
+    scratch.folder("home");
+    CliRun run = runInfo(scratch, "HOME=" + (scratch / "home"));
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_EQ(run.out, "");
+    EXPECT_EQ(run.err, "Can't load SIMS registry info!\n");
+}
+
+TEST(InstallInfoCliTest, FindsTheLegacyCollectionWithoutAKey) {
+    ScratchFolder scratch;
+    std::string steam = scratch.folder("home/.local/share/Steam");
+    scratch.file("home/.local/share/Steam/steamapps/appmanifest_3314060.acf",
+                 "\"AppState\" { \"installdir\" \"The Sims Legacy\" }");
+    scratch.folder("home/.local/share/Steam/steamapps/common/The Sims Legacy/GameData");
+    CliRun run = runInfo(scratch, "HOME=" + (scratch / "home"));
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    nlohmann::json doc = nlohmann::json::parse(run.out);
+    EXPECT_EQ(doc["gameDataFolder"], steam + "/steamapps/common/The Sims Legacy/");
+    EXPECT_EQ(doc["installedPacks"], 0x7F);
+    EXPECT_EQ(doc["knownPacks"], 0);
+}
+
+TEST(InstallInfoCliTest, RejectsArguments) {
+    ScratchFolder scratch;
+    EXPECT_EQ(runInfo(scratch, "HOME=/nonexistent", "extra").exitCode, 2);
+}
+
+}  // namespace
+}  // namespace jf
