@@ -50,7 +50,8 @@ public:
     virtual DeleteResult deleteFile(const std::string& path) = 0;
 
     // Replaces `to` by `from` in one step (rename over an existing file).
-    // On failure both files are as they were.
+    // On failure both files are as they were. See writeFileAtomically for
+    // replacing a file that is still open.
     virtual bool replaceFile(const std::string& from, const std::string& to) = 0;
 
     // Names (without folder) of the files in `folder` whose name ends in
@@ -85,6 +86,10 @@ std::string temporarySibling(const std::string& path);
 // step. On failure the old file is unchanged and the temporary file is gone.
 // On success, when `reopened` is not null, it receives a handle on the new
 // file opened with `reopenMode` (nullptr when that reopen failed).
+// A read-only target is never replaced (false, nothing written). Handles that
+// were open on the old file keep reading the old contents; on Windows before
+// 10 (1709) and under Wine, replacing a file that is still open fails, so
+// callers that must work there close their handles on `path` first.
 bool writeFileAtomically(FileSystem& fs, const std::string& path, const std::uint8_t* bytes,
                          std::size_t size, std::unique_ptr<File>* reopened = nullptr,
                          OpenMode reopenMode = OpenMode::ReadWrite);

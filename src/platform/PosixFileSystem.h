@@ -4,7 +4,13 @@
 // Core paths are mapped to native ones by turning every backslash into a
 // slash and resolving each component ignoring ASCII letter case (see
 // resolvePath). Open files carry a whole-file lock so that the sharing mode
-// "other writers denied" holds between handles of this program.
+// "other writers denied" holds between handles of this program (open file
+// description locks, else flock; both are per open file, so two opens in one
+// process exclude each other, and duplicates share the lock).
+//
+// The read-only attribute maps to the permission bits: a file is read-only
+// when its owner write bit is clear; setReadOnly clears every write bit and
+// clearReadOnly adds the owner's back.
 
 #ifndef _WIN32
 
