@@ -33,16 +33,13 @@ struct GameInstallation {
     std::uint32_t knownPacks = 0;
 };
 
-// The process-wide state filled by start-up and read by loading, the chance
-// card code and the main window. `chanceCardsDisabled` lives here beside the
-// installation record: start-up clears it, loading sets and clears it.
+// The run-wide state filled by start-up and read by loading, the chance card
+// code and the main window (one instance per run, held by the editor's
+// session). `chanceCardsDisabled` lives here beside the installation record:
+// start-up clears it, loading sets and clears it.
 struct AppState {
     GameInstallation installation;
     bool chanceCardsDisabled = false;
 };
-
-// The one process-wide instance (used by the editor and the command-line
-// tool; the start-up functions themselves take explicit references).
-AppState& appState();
 
 }  // namespace jf
