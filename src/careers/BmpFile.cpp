@@ -34,6 +34,8 @@ constexpr std::size_t kColourEntrySize = 4;
 constexpr std::size_t kMaskCount = 3;
 constexpr std::size_t kMaxPaletteSize = 256;
 constexpr std::uint16_t kWrittenBitsPerPixel = 24;
+constexpr std::uint64_t kRleFreeArea = std::uint64_t{1} << 20;
+constexpr std::uint64_t kRlePixelsPerByte = 128;
 
 // Masks of the 16-bit 5-5-5 format and of the 32-bit format without bit fields.
 constexpr std::uint32_t kRed555 = 0x7C00;
@@ -232,13 +234,24 @@ Palette buildPalette(const std::uint8_t* info, const PictureLayout& layout) {
     return palette;
 }
 
-bool decodeUncompressed(const std::uint8_t* info, std::size_t infoSize, const PictureLayout& layout,
-                        Bitmap& picture) {
-    const std::uint64_t stride = rowStride(layout.bitsPerPixel, std::uint64_t(layout.width));
-    const std::uint64_t needed = stride * std::uint64_t(layout.height);
-    if (needed > infoSize - layout.pixelOffset) {
-        return false;
+// Whether the buffer can hold the picture's pixel data; checked before the
+// picture is allocated, so that a header alone cannot demand a big one.
+// Uncompressed rows must be there in full. Run-length data can describe a
+// large area in few bytes (runs of up to 255 pixels per 2 bytes, and skips),
+// so their area is limited to kRleFreeArea pixels or kRlePixelsPerByte per
+// byte of data, whichever is more.
+bool pixelDataFits(std::size_t infoSize, const PictureLayout& layout) {
+    const std::uint64_t available = infoSize - layout.pixelOffset;
+    if (layout.compression == kCompressionRle8 || layout.compression == kCompressionRle4) {
+        const std::uint64_t area = std::uint64_t(layout.width) * std::uint64_t(layout.height);
+        return area <= std::max(kRleFreeArea, available * kRlePixelsPerByte);
     }
+    const std::uint64_t stride = rowStride(layout.bitsPerPixel, std::uint64_t(layout.width));
+    return stride * std::uint64_t(layout.height) <= available;
+}
+
+bool decodeUncompressed(const std::uint8_t* info, const PictureLayout& layout, Bitmap& picture) {
+    const std::uint64_t stride = rowStride(layout.bitsPerPixel, std::uint64_t(layout.width));
     const std::vector<Rgb> table = colourTable(info, layout);
     const unsigned bits = layout.bitsPerPixel;
     for (int r = 0; r < layout.height; ++r) {
@@ -273,6 +286,7 @@ bool decodeUncompressed(const std::uint8_t* info, std::size_t infoSize, const Pi
 // before the last row was reached without an end-of-picture mark, fail.
 bool decodeRunLength(const std::uint8_t* info, std::size_t infoSize, const PictureLayout& layout,
                      Bitmap& picture) {
+    // Callers have checked pixelDataFits.
     const bool rle4 = layout.compression == kCompressionRle4;
     const std::vector<Rgb> table = colourTable(info, layout);
     std::size_t pos = layout.pixelOffset;
@@ -342,6 +356,9 @@ bool decodeInfo(const std::uint8_t* info, std::size_t infoSize, int requiredWidt
     if (!readLayout(info, infoSize, requiredWidth, requiredHeight, layout)) {
         return false;
     }
+    if (!pixelDataFits(infoSize, layout)) {
+        return false;
+    }
     Bitmap result(layout.width, layout.height);
     if (result.isNull()) {
         return false;
@@ -349,7 +366,7 @@ bool decodeInfo(const std::uint8_t* info, std::size_t infoSize, int requiredWidt
     const bool rle =
         layout.compression == kCompressionRle8 || layout.compression == kCompressionRle4;
     if (!(rle ? decodeRunLength(info, infoSize, layout, result)
-              : decodeUncompressed(info, infoSize, layout, result))) {
+              : decodeUncompressed(info, layout, result))) {
         return false;
     }
     palette = buildPalette(info, layout);

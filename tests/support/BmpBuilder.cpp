@@ -1,6 +1,6 @@
 #include "support/BmpBuilder.h"
 
-#include <cstdlib>
+#include <algorithm>
 
 namespace jf::test {
 
@@ -21,8 +21,13 @@ void setLe32(std::vector<std::uint8_t>& out, std::size_t at, std::uint32_t v) {
 }
 
 std::vector<std::uint8_t> packedPixels(const BmpSpec& spec) {
-    const int width = spec.width;
-    const int height = std::abs(spec.height);
+    if (spec.width <= 0 || spec.bitsPerPixel == 0) {
+        return {};
+    }
+    const std::size_t width = std::size_t(spec.width);
+    const std::int64_t fullHeight = spec.height < 0 ? -std::int64_t{spec.height} : spec.height;
+    // Only the rows that `pixels` covers in full are stored.
+    const int height = int(std::min<std::int64_t>(fullHeight, spec.pixels.size() / width));
     const unsigned bits = spec.bitsPerPixel;
     const std::size_t stride = ((std::size_t(bits) * width + 31) / 32) * 4;
     std::vector<std::uint8_t> data(stride * height, 0);
@@ -30,11 +35,10 @@ std::vector<std::uint8_t> packedPixels(const BmpSpec& spec) {
         // Stored row `stored` is picture row y.
         const int y = spec.height < 0 ? stored : height - 1 - stored;
         std::uint8_t* row = data.data() + stride * stored;
-        for (int x = 0; x < width; ++x) {
-            const std::size_t i = std::size_t(y) * width + x;
-            const std::uint32_t v = i < spec.pixels.size() ? spec.pixels[i] : 0;
+        for (std::size_t x = 0; x < width; ++x) {
+            const std::uint32_t v = spec.pixels[std::size_t(y) * width + x];
             if (bits < 8) {
-                const std::size_t bit = std::size_t(x) * bits;
+                const std::size_t bit = x * bits;
                 row[bit / 8] |= std::uint8_t((v & ((1u << bits) - 1)) << (8 - bits - bit % 8));
             } else if (bits == 8) {
                 row[x] = std::uint8_t(v);

@@ -25,7 +25,9 @@ struct BmpSpec {
     std::vector<std::uint32_t> table;  // colour table entries as 0xRRGGBB, in order
     bool writeMasks = false;           // write `masks` behind the header (before the table)
     std::array<std::uint32_t, 3> masks{};
-    std::vector<std::uint32_t> pixels;  // width * |height| values, top row first
+    // width * |height| values, top row first. When fewer are given, only the
+    // top rows they cover in full are stored (bottom-up: they come last).
+    std::vector<std::uint32_t> pixels;
     // When not empty, written as the pixel data instead of `pixels` (for
     // run-length data or deliberately short rows).
     std::vector<std::uint8_t> rawPixelData;
