@@ -1,0 +1,48 @@
+#pragma once
+// The editor's start-up: find the game (registry, Wine prefix or a Legacy
+// Collection folder), run the main window modally, release the game files at
+// the end.
+
+#include <string>
+
+#include "ui/MainDialog.h"
+
+namespace jf {
+
+class FileSystem;
+class Prompts;
+class SettingsStore;
+struct EditorSession;
+struct LegacySearchPlaces;
+
+struct EditorStartupOptions {
+    // When not empty: once the main window has loaded and is shown, it is
+    // grabbed into this PNG file and the program ends (used by the demo).
+    std::string screenshotPath;
+    // Replacements for tests; empty / nullptr for the real ones (message
+    // boxes, the loading window, the placeholder dialogs).
+    Prompts* prompts = nullptr;
+    MainDialog::LoadStep load;
+    EditorDialogs* dialogs = nullptr;
+};
+
+// Runs the whole loading sequence for `session` in a modal LoadingDialog
+// (status texts, Cancel, message boxes owned by it). True when it ended with
+// OK; false after a failure (its message already shown) or Cancel.
+bool runLoadingDialog(EditorSession& session, QWidget* parent = nullptr);
+
+// Delay between showing the main window and grabbing it.
+inline constexpr int kScreenshotDelayMs = 500;
+
+// Exit codes of the editor.
+inline constexpr int kEditorExitOk = 0;
+inline constexpr int kEditorExitFailed = 1;
+
+// Runs the editor; needs a QApplication. Returns kEditorExitFailed when the
+// game was not found ("Can't load SIMS registry info!" was shown, no window
+// opened), when the first load failed or was cancelled, or when the
+// screenshot could not be written; kEditorExitOk otherwise.
+int runEditor(SettingsStore& store, const LegacySearchPlaces& places, FileSystem& fileSystem,
+              const EditorStartupOptions& options = {});
+
+}  // namespace jf

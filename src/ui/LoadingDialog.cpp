@@ -1,0 +1,106 @@
+#include "ui/LoadingDialog.h"
+
+#include <QCoreApplication>
+#include <QLabel>
+#include <QPushButton>
+#include <QShowEvent>
+#include <QTimerEvent>
+#include <chrono>
+
+#include "ui/DialogUnits.h"
+
+namespace jf {
+
+namespace {
+constexpr char kCaption[] = "Loading Jobforge 3";
+constexpr char kHeading[] = "Loading needed files...";
+constexpr char kCancel[] = "Cancel";
+// Window size in dialog units.
+constexpr int kWidthDu = 186;
+constexpr int kHeightDu = 57;
+}  // namespace
+
+LoadingDialog::LoadingDialog(LoadRequest& request, Work work, Prompts* boxes, QWidget* parent)
+    : QDialog(parent),
+      request_(request),
+      work_(std::move(work)),
+      ownBoxes_(this),
+      bridge_(boxes != nullptr ? *boxes : ownBoxes_, this,
+              [this](const QString& text) { setStatus(text); }) {
+    setWindowTitle(QString::fromUtf8(kCaption));
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                   Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
+    setModal(true);
+
+    const DialogUnits du(font());
+    setFixedSize(du.size(kWidthDu, kHeightDu));
+    auto* heading = new QLabel(QString::fromUtf8(kHeading), this);
+    heading->setGeometry(du.rect(7, 7, 172, 8));
+    // The status line starts empty until the loader writes its first text.
+    status_ = new QLabel(this);
+    status_->setObjectName(QStringLiteral("status"));
+    status_->setGeometry(du.rect(21, 20, 158, 8));
+    cancel_ = new QPushButton(QString::fromUtf8(kCancel), this);
+    cancel_->setGeometry(du.rect(67, 36, 50, 14));
+    connect(cancel_, &QPushButton::clicked, this, &LoadingDialog::reject);
+}
+
+LoadingDialog::~LoadingDialog() {
+    if (worker_.joinable()) {
+        request_.cancelRequested.store(1);
+        // The worker may be waiting for a message box run on this thread:
+        // keep serving events until it has finished.
+        while (request_.finished.load() == 0) {
+            QCoreApplication::processEvents(QEventLoop::AllEvents, kTimerPeriodMs);
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
+        joinWorker();
+    }
+}
+
+QString LoadingDialog::statusText() const {
+    return status_->text();
+}
+
+void LoadingDialog::setStatus(const QString& text) {
+    status_->setText(text);
+}
+
+void LoadingDialog::reject() {
+    request_.resultCode.store(kLoadResultCancel);
+    request_.cancelRequested.store(1);
+}
+
+void LoadingDialog::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    if (event->spontaneous() || timerId_ != 0) {
+        return;
+    }
+    timerId_ = startTimer(kTimerPeriodMs);
+    worker_ = std::thread([this] {
+        work_(request_, bridge_);
+        request_.finished.store(1);
+    });
+}
+
+void LoadingDialog::timerEvent(QTimerEvent* event) {
+    if (event->timerId() != timerId_) {
+        QDialog::timerEvent(event);
+        return;
+    }
+    if (request_.finished.load() == 1) {
+        // The run ends once; the timer has nothing more to do.
+        killTimer(timerId_);
+        joinWorker();
+        done(request_.resultCode.load());
+    }
+}
+
+void LoadingDialog::joinWorker() {
+    if (worker_.joinable()) {
+        worker_.join();
+        workerDone_ = true;
+    }
+}
+
+}  // namespace jf

@@ -1,0 +1,37 @@
+#pragma once
+// Prompts shown with Qt's own dialogs: message boxes with the exact text,
+// caption, buttons and icon asked for, and the file dialogs.
+//
+// show() and the file choices must run on the interface thread; a caller on
+// another thread (the loading worker) goes through GuiThreadPrompts, which
+// forwards to this object on the interface thread.
+
+#include <QPointer>
+#include <QWidget>
+
+#include "platform/Prompts.h"
+
+namespace jf {
+
+class QtPrompts final : public Prompts {
+public:
+    // `owner` (may be nullptr) owns every box and dialog shown.
+    explicit QtPrompts(QWidget* owner = nullptr) : owner_(owner) {}
+
+    void setOwner(QWidget* owner) { owner_ = owner; }
+    QWidget* owner() const { return owner_; }
+
+    PromptAnswer show(const PromptMessage& message) override;
+    // No status line outside the progress window: ignored.
+    void status(const std::string& text) override;
+    std::optional<std::string> chooseOpenFile(const FileChoice& choice) override;
+    std::optional<std::string> chooseSaveFile(const FileChoice& choice) override;
+
+private:
+    QPointer<QWidget> owner_;
+};
+
+// The filter string of a Qt file dialog for a choice: "Career files (*.car)".
+QString fileDialogFilter(const FileChoice& choice);
+
+}  // namespace jf
