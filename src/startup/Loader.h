@@ -9,6 +9,7 @@
 // go through Prompts and block the worker until answered.
 
 #include <atomic>
+#include <memory>
 #include <string>
 
 #include "platform/Prompts.h"
@@ -16,31 +17,131 @@
 namespace jf {
 
 struct EditorSession;
+class File;
+class FileSystem;
 
 inline constexpr int kLoadResultOk = 1;
 inline constexpr int kLoadResultCancel = 2;
 
 struct LoadRequest {
-    std::atomic<int> cancelRequested{0};  // set by Cancel; read at check points
-    std::atomic<int> finished{0};         // set by the loader as its last action
+    std::atomic<int> cancelRequested{0};         // set by Cancel; read at check points
+    std::atomic<int> finished{0};                // set by the loader as its last action
     std::atomic<int> resultCode{kLoadResultOk};  // 2 after Cancel or a fatal error
     std::string folder;                          // a copy of gameDataFolder
 };
 
+// ---- Folders and files under the game's data folder -------------------------
+
+inline constexpr char kExpansionFolderName[] = "ExpansionShared\\";
+inline constexpr char kGameDataFolderName[] = "GameData\\";
+inline constexpr char kObjectsFolderName[] = "GameData\\Objects\\";
+inline constexpr char kInterfaceFolderName[] = "UIGraphics\\";
+
+inline constexpr char kCarPortalFileName[] = "CarPortal.iff";
+inline constexpr char kWorkFileName[] = "Work.iff";
+inline constexpr char kCareersIffFileName[] = "Careers.iff";
+inline constexpr char kCareersFileName[] = "Careers";
+
+// ---- Status texts, in order of appearance (the career file's name between
+// the first two) --------------------------------------------------------------
+
+inline constexpr char kStatusCarPortal[] = "CarPortal.iff";
+inline constexpr char kStatusLoadingCareers[] = "Loading careers...";
+inline constexpr char kStatusLoadingCards[] = "Loading Chance Cards...";
+inline constexpr char kStatusLoadingBitmaps[] = "Loading Bitmaps...";
+
+// ---- Messages ----------------------------------------------------------------
+
+inline constexpr char kErrorCaption[] = "Error";
+inline constexpr char kWarningCaption[] = "Warning";
+inline constexpr char kQuestionCaption[] = "Jobforge 3";
+
+inline constexpr char kCarPortalMissingText[] =
+    "Cannot load the CarPortal.iff file!\n\nChance Card editing has been disabled.";
+inline constexpr char kCarPortalDamagedText[] =
+    "CarPortal.iff has been damaged!\n\nChance Card editing has been disabled.";
+inline constexpr char kNoWorkFileText[] = "Can't locate/open/load the Work.iff file!";
+inline constexpr char kNoCareersFileText[] =
+    "Can't locate/open/load the Careers or Careers.iff file!";
+inline constexpr char kInvalidCareersText[] = "Invalid Careers file!";
+inline constexpr char kCannotLoadCareersText[] = "Cannot load the careers!";
+inline constexpr char kCannotLoadCardsText[] =
+    "Cannot load the Chance Cards!\n\nChance Card editing has been disabled.";
+inline constexpr char kCannotLoadPopupText[] = "Cannot load the JobIconMultiPopup.BMP file!";
+inline constexpr char kCannotLoadButtonText[] = "Cannot load the JobIconMultiButton.BMP file!";
+inline constexpr char kPacksChangedText[] =
+    "Jobforge 3 has detected that since the last time it was used, the SIMS installation on "
+    "your hard drive has changed, likely by installing an Expansion Pack.\n\nIf this is the "
+    "case, please click Yes. If it's not the case and there are no problems like 'messed up "
+    "pictures' then click No.\n\nWarning: by clicking Yes, the 'job icons' will be reset to "
+    "those installed by the SIMS installer. This is to prevent problems and is highly "
+    "recommended.";
+
+inline constexpr char kSaveCareersFailedText[] =
+    "Couldn't save the careers! There's probably a file I/O error!";
+inline constexpr char kSaveCardsFailedText[] =
+    "Couldn't save the chance cards! There's probably a file I/O error!";
+inline constexpr char kSaveButtonsFailedText[] =
+    "Couldn't save the Career buttons! There's probably a file I/O error!";
+inline constexpr char kSavePopupFailedText[] =
+    "Couldn't save the Career popup! There's probably a file I/O error!";
+
+// ---- The sequence ------------------------------------------------------------
+
 // The whole sequence. Sets request.finished last, on every path; leaves
-// resultCode at 1 only after a complete load that was not cancelled.
+// resultCode at 1 only after a complete load that was not cancelled (a
+// cancelRequested seen at the end also gives 2, whoever set it).
+//
+// What it leaves behind: the career view attached to the career container
+// that was opened (all bodies loaded on success); the card view attached to
+// CarPortal.iff when it could be opened, parsed and attached; the database's
+// tracks and, unless chanceCardsDisabled ends up set, its cards, options and
+// texts; the two icon files open read-write in the session with their paths,
+// and the icon store filled from them. A failed load leaves whatever was
+// loaded before the failure. A container that was opened but could not be
+// parsed or attached is closed again at once, so that it holds neither a
+// slot nor its file. The previous career container (kept in memory by
+// prepareReload) is closed once loadCareers has replaced the tracks that
+// referred to it.
 void runLoader(LoadRequest& request, EditorSession& session, Prompts& prompts);
 
-// Prepares the session for a reload (releases the career file, resets the
-// card view or frees the card data, closes the icon files), as File Reload
-// does before running the loader again.
+// Prepares the session for a reload, as File Reload does before running the
+// loader again: releases the career file (its chunks stay in memory, write
+// protection off), resets the card view (closing CarPortal.iff, also when
+// chance cards are disabled, so that a damaged file left open by the
+// previous load does not lock out the reload) and, when chance cards are
+// disabled, frees the card data; closes the two icon files.
 void prepareReload(EditorSession& session);
 
 // File Save's four steps, stopping at the first failure with its message
 // ("Couldn't save the careers! ...", "... chance cards! ...", "... Career
-// buttons! ...", "... Career popup! ..."; caption "Error"). True when all
-// four succeeded. No reload and no "Operation complete!" here: the caller
-// does those.
+// buttons! ...", "... Career popup! ..."; caption "Error", error icon): the
+// career file, CarPortal.iff unless chance cards are disabled, the button
+// strip and the popup strip. Each strip is written all-or-nothing over its
+// file (the old handle is closed first, so that this also works where an
+// open file cannot be replaced); afterwards the session holds a read-write
+// handle on the new file, or, after a failed write, on the old one again.
+// True when all four succeeded. No reload and no "Operation complete!" here:
+// the caller does those.
 bool saveAll(EditorSession& session, Prompts& prompts);
+
+// ---- Steps exposed for the editor's own use and for tests ---------------------
+
+// The expansion-pack check (step "Loading Bitmaps..."): asks whether the
+// installation changed when installedPacks holds packs knownPacks lacks, may
+// delete the two loose icon files so that fresh copies are extracted, and
+// stores installedPacks as the known packs. `interfaceFolder` ends in a
+// separator.
+void checkExpansionPacks(EditorSession& session, Prompts& prompts,
+                         const std::string& interfaceFolder);
+
+// Opens folder + name for reading and writing (after clearing its read-only
+// attribute), else extracts it from the first entry of folder's FAR archives
+// whose name matches ignoring case. The extracted file appears under its
+// name only once complete (written to a temporary sibling, then renamed), so
+// a failed extraction leaves no file behind. True with `file` open
+// read-write; false with `file` empty.
+bool openIconFile(FileSystem& fs, std::unique_ptr<File>& file, const std::string& folder,
+                  const std::string& name);
 
 }  // namespace jf

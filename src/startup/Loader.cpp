@@ -1,0 +1,372 @@
+#include "startup/Loader.h"
+
+#include <cstdint>
+#include <vector>
+
+#include "careers/BmpFile.h"
+#include "iff/FarArchive.h"
+#include "startup/EditorSession.h"
+#include "startup/Startup.h"
+
+namespace jf {
+namespace {
+
+// knownPacks above this (as a signed value) never lead to an icon reset.
+constexpr std::int32_t kHighestResettableKnownPacks = 15;
+// Packs whose arrival always resets the icons: pack 5 and up (bit 5 upwards).
+constexpr std::uint32_t kResettingPackBits = ~std::uint32_t{0x1F};
+
+bool endsInSeparator(const std::string& folder) {
+    return !folder.empty() && (folder.back() == '\\' || folder.back() == '/');
+}
+
+// The four folders of one load, formed from the game's data folder.
+struct LoadFolders {
+    std::string expansion;
+    std::string gameData;
+    std::string objects;
+    std::string interface;
+
+    explicit LoadFolders(std::string folder) {
+        // A folder found outside a Wine prefix on POSIX ends in a slash; either
+        // separator counts, and a missing one becomes a backslash.
+        if (!endsInSeparator(folder)) {
+            folder += '\\';
+        }
+        expansion = folder + kExpansionFolderName;
+        gameData = folder + kGameDataFolderName;
+        objects = folder + kObjectsFolderName;
+        interface = folder + kInterfaceFolderName;
+    }
+};
+
+// The chance-card half of the database, kept in one place.
+// TODO(loader): call the database's card functions once they are in.
+bool loadCards(EditorSession&) {
+    return false;
+}
+
+bool saveCards(EditorSession&) {
+    return false;
+}
+
+void freeCards(EditorSession&) {}
+
+// One run of the sequence. Each step returns false when the run is to go to
+// Finish (a fatal error or a check point that saw Cancel).
+class LoaderRun {
+public:
+    LoaderRun(LoadRequest& request, EditorSession& session, Prompts& prompts)
+        : request_(request), session_(session), prompts_(prompts), folders_(request.folder) {}
+
+    void run() {
+        // Each step ends at a check point; a step that returns false goes to
+        // Finish.
+        (void)(checkPoint() && cardFile() && checkPoint() && careerFile() && checkPoint() &&
+               loadCareerBodies() && checkPoint() && careers() && checkPoint() && cards() &&
+               checkPoint() && bitmaps());
+        finish();
+    }
+
+private:
+    bool checkPoint() const { return request_.cancelRequested.load() == 0; }
+
+    bool fatal(const char* text) {
+        prompts_.show(errorMessage(text, kErrorCaption));
+        request_.resultCode.store(kLoadResultCancel);
+        return false;
+    }
+
+    void warn(const char* text) { prompts_.show(warningMessage(text, kWarningCaption)); }
+
+    // Opens, parses and attaches one container to `view`. A slot that was
+    // opened but could not be parsed or attached is closed again, so that a
+    // failed attempt holds neither a slot nor a lock on its file.
+    bool openContainer(IffView& view, const std::string& folder, const char* name) {
+        IffFileTable& table = session_.table;
+        const int slot = table.openPath(folder, name, true);
+        if (slot == 0) {
+            return false;
+        }
+        if (!table.parse(slot) || !view.attach(slot)) {
+            table.closeSlot(slot);
+            return false;
+        }
+        return true;
+    }
+
+    // Step 3: CarPortal.iff. Never ends the run.
+    bool cardFile() {
+        bool& disabled = session_.state.chanceCardsDisabled;
+        if (openContainer(session_.cardView, folders_.objects, kCarPortalFileName)) {
+            prompts_.status(kStatusCarPortal);
+            if (session_.cardView.loadAll()) {
+                disabled = false;
+            } else if (disabled) {
+                disabled = false;
+            } else {
+                warn(kCarPortalDamagedText);
+                disabled = true;
+            }
+        } else if (disabled) {
+            disabled = false;
+        } else {
+            warn(kCarPortalMissingText);
+            disabled = true;
+        }
+        return true;
+    }
+
+    // Steps 5 and 6: the first career file that opens, parses and attaches.
+    bool careerFile() {
+        IffView& view = session_.careerView;
+        // The container of an earlier load, kept in memory while the tracks
+        // still refer to it; closed once loadCareers has replaced them.
+        previousCareerSlot_ = view.owned() ? 0 : view.slot();
+        struct Candidate {
+            const std::string& folder;
+            const char* fileName;
+            const char* shownName;
+        };
+        const Candidate candidates[] = {
+            {folders_.expansion, kWorkFileName, kWorkFileName},
+            {folders_.gameData, kCareersIffFileName, kCareersIffFileName},
+            {folders_.gameData, kCareersFileName, kCareersIffFileName},
+        };
+        for (const Candidate& candidate : candidates) {
+            if (openContainer(view, candidate.folder, candidate.fileName)) {
+                session_.careerFileName = candidate.shownName;
+                prompts_.status(candidate.shownName);
+                return true;
+            }
+        }
+        constexpr std::uint32_t kWorkFilePacks = packBit(2) | packBit(3) | packBit(4) | packBit(5);
+        return fatal((session_.state.installation.installedPacks & kWorkFilePacks) != 0
+                         ? kNoWorkFileText
+                         : kNoCareersFileText);
+    }
+
+    // Step 8.
+    bool loadCareerBodies() {
+        if (!session_.careerView.loadAll()) {
+            return fatal(kInvalidCareersText);
+        }
+        return true;
+    }
+
+    // Step 10.
+    bool careers() {
+        prompts_.status(kStatusLoadingCareers);
+        const bool loaded = session_.database.loadCareers(session_.careerView);
+        // Loaded or not, no track refers to the previous container any more.
+        if (previousCareerSlot_ != 0 && previousCareerSlot_ != session_.careerView.slot()) {
+            session_.table.closeSlot(previousCareerSlot_);
+        }
+        previousCareerSlot_ = 0;
+        if (!loaded) {
+            return fatal(kCannotLoadCareersText);
+        }
+        return true;
+    }
+
+    // Step 12. Never ends the run.
+    bool cards() {
+        bool& disabled = session_.state.chanceCardsDisabled;
+        if (disabled) {
+            return true;
+        }
+        prompts_.status(kStatusLoadingCards);
+        if (loadCards(session_)) {
+            disabled = false;
+        } else {
+            warn(kCannotLoadCardsText);
+            disabled = true;
+        }
+        return true;
+    }
+
+    // Steps 14 to 16.
+    bool bitmaps() {
+        prompts_.status(kStatusLoadingBitmaps);
+        checkExpansionPacks(session_, prompts_, folders_.interface);
+        if (!loadStrip(session_.popupIconFile, session_.popupIconPath, kPopupIconName, true)) {
+            return fatal(kCannotLoadPopupText);
+        }
+        if (!loadStrip(session_.buttonIconFile, session_.buttonIconPath, kButtonIconName, false)) {
+            return fatal(kCannotLoadButtonText);
+        }
+        return true;
+    }
+
+    bool loadStrip(std::unique_ptr<File>& file, std::string& path, const char* name, bool popup) {
+        // A handle of an earlier load would deny the open below.
+        file.reset();
+        path.clear();
+        if (!openIconFile(session_.fs, file, folders_.interface, name)) {
+            return false;
+        }
+        path = folders_.interface + name;
+        return popup ? session_.icons.readPopupStrip(*file) : session_.icons.readButtonStrip(*file);
+    }
+
+    // Step 17.
+    void finish() {
+        if (request_.cancelRequested.load() != 0) {
+            request_.resultCode.store(kLoadResultCancel);
+        }
+        request_.finished.store(1);
+    }
+
+    LoadRequest& request_;
+    EditorSession& session_;
+    Prompts& prompts_;
+    LoadFolders folders_;
+    int previousCareerSlot_ = 0;
+};
+
+bool shouldResetIcons(std::uint32_t knownPacks, std::uint32_t newPacks) {
+    const auto known = static_cast<std::int32_t>(knownPacks);
+    if (known == static_cast<std::int32_t>(kBaseGameBit)) {
+        return true;
+    }
+    if (known > kHighestResettableKnownPacks) {
+        return false;
+    }
+    return (newPacks & kResettingPackBits) != 0;
+}
+
+// Deletes the two loose icon files so that the next open extracts fresh
+// copies. False when either is not in the archives or a deletion was
+// refused (a missing file is no refusal).
+bool resetIcons(EditorSession& session, const std::string& interfaceFolder) {
+    IffFileTable& table = session.table;
+    const int popupSlot = table.openFromArchive(interfaceFolder, kPopupIconName, false);
+    const int buttonSlot =
+        popupSlot != 0 ? table.openFromArchive(interfaceFolder, kButtonIconName, false) : 0;
+    if (popupSlot != 0) {
+        table.closeSlot(popupSlot);
+    }
+    if (buttonSlot != 0) {
+        table.closeSlot(buttonSlot);
+    }
+    if (popupSlot == 0 || buttonSlot == 0) {
+        return false;
+    }
+    session.buttonIconFile.reset();
+    session.popupIconFile.reset();
+    for (const char* name : {kPopupIconName, kButtonIconName}) {
+        if (session.fs.deleteFile(interfaceFolder + name) == DeleteResult::Failed) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// Replaces the strip file at `path` by the strip, all-or-nothing. The
+// session's handle is closed first and afterwards refers to the file then at
+// `path`: the new one, or the old one after a failure.
+bool saveStrip(FileSystem& fs, std::unique_ptr<File>& file, const std::string& path,
+               const Bitmap& strip) {
+    if (path.empty()) {
+        return false;
+    }
+    file.reset();
+    std::unique_ptr<File> reopened;
+    const bool written = writeBitmapFileAtomically(fs, path, strip, &reopened);
+    file = written && reopened ? std::move(reopened) : fs.open(path, OpenMode::ReadWrite);
+    return written;
+}
+
+}  // namespace
+
+void runLoader(LoadRequest& request, EditorSession& session, Prompts& prompts) {
+    LoaderRun(request, session, prompts).run();
+}
+
+void checkExpansionPacks(EditorSession& session, Prompts& prompts,
+                         const std::string& interfaceFolder) {
+    GameInstallation& installation = session.state.installation;
+    const std::uint32_t newPacks = installation.installedPacks & ~installation.knownPacks;
+    if (newPacks == 0) {
+        return;
+    }
+    const PromptAnswer answer = prompts.show(
+        {kPacksChangedText, kQuestionCaption, PromptButtons::YesNo, PromptIcon::Question});
+    if (answer == PromptAnswer::Yes && shouldResetIcons(installation.knownPacks, newPacks) &&
+        !resetIcons(session, interfaceFolder)) {
+        // The question comes back at the next load.
+        return;
+    }
+    installation.knownPacks = installation.installedPacks;
+    storeKnownPacks(session.settings, installation.knownPacks);
+}
+
+bool openIconFile(FileSystem& fs, std::unique_ptr<File>& file, const std::string& folder,
+                  const std::string& name) {
+    file.reset();
+    const std::string path = folder + name;
+    fs.clearReadOnly(path);
+    file = fs.open(path, OpenMode::ReadWrite);
+    if (file) {
+        return true;
+    }
+    FarArchive archive;
+    std::size_t index = 0;
+    if (!findInFolderArchives(fs, folder, name, archive, index)) {
+        return false;
+    }
+    // The folder levels of the name, outermost first; an existing one is fine.
+    for (std::size_t separator = name.find('\\'); separator != std::string::npos;
+         separator = name.find('\\', separator + 1)) {
+        fs.createFolder(folder + name.substr(0, separator));
+    }
+    if (!archive.loadEntry(index)) {
+        return false;
+    }
+    const std::vector<std::uint8_t>* bytes = archive.entryBytes(index);
+    if (bytes == nullptr) {
+        return false;
+    }
+    std::unique_ptr<File> extracted;
+    if (!writeFileAtomically(fs, path, bytes->data(), bytes->size(), &extracted,
+                             OpenMode::ReadWrite) ||
+        !extracted) {
+        return false;
+    }
+    file = std::move(extracted);
+    return true;
+}
+
+void prepareReload(EditorSession& session) {
+    session.careerView.releaseFile(false);
+    if (session.state.chanceCardsDisabled) {
+        freeCards(session);
+    }
+    session.cardView.reset();
+    session.buttonIconFile.reset();
+    session.popupIconFile.reset();
+}
+
+bool saveAll(EditorSession& session, Prompts& prompts) {
+    if (!session.database.saveCareers(session.careerView)) {
+        prompts.show(errorMessage(kSaveCareersFailedText, kErrorCaption));
+        return false;
+    }
+    if (!session.state.chanceCardsDisabled && !saveCards(session)) {
+        prompts.show(errorMessage(kSaveCardsFailedText, kErrorCaption));
+        return false;
+    }
+    if (!saveStrip(session.fs, session.buttonIconFile, session.buttonIconPath,
+                   session.icons.buttonStrip())) {
+        prompts.show(errorMessage(kSaveButtonsFailedText, kErrorCaption));
+        return false;
+    }
+    if (!saveStrip(session.fs, session.popupIconFile, session.popupIconPath,
+                   session.icons.popupStrip())) {
+        prompts.show(errorMessage(kSavePopupFailedText, kErrorCaption));
+        return false;
+    }
+    return true;
+}
+
+}  // namespace jf
