@@ -18,9 +18,85 @@ constexpr std::uint32_t kShortLengthMask = 0xFFFF0000u;
 constexpr std::uint32_t kLowHalfMask = 0x0000FFFFu;
 constexpr std::uint64_t kShortLengthSize = 2;
 
-bool readU32(File& file, std::uint32_t& value) {
+// Reads exactly n bytes, accepting reads that deliver fewer bytes at a time.
+bool readFully(File& file, void* buffer, std::size_t n) {
+    auto* out = static_cast<std::uint8_t*>(buffer);
+    while (n > 0) {
+        const std::int64_t got = file.read(out, n);
+        if (got <= 0) {
+            return false;
+        }
+        out += got;
+        n -= static_cast<std::size_t>(got);
+    }
+    return true;
+}
+
+// The header fields, read straight from the archive file.
+struct HeaderSource {
+    File& file;
+    bool readExact(void* buffer, std::size_t n) { return readFully(file, buffer, n); }
+};
+
+// Reads the directory through a block buffer: the directory is a long run of
+// small fields, and one File read per field would cost a system call each.
+// The buffer may read up to one block beyond the directory's end.
+class DirectoryReader {
+public:
+    static constexpr std::size_t kBlockSize = 64 * 1024;
+
+    DirectoryReader(File& file, std::uint64_t position) : file_(file), position_(position) {}
+
+    std::uint64_t tell() const { return position_; }
+    void seek(std::uint64_t position) { position_ = position; }
+
+    bool readExact(void* buffer, std::size_t n) {
+        auto* out = static_cast<std::uint8_t*>(buffer);
+        while (n > 0) {
+            if (position_ < blockStart_ || position_ >= blockStart_ + blockFilled_) {
+                if (!refill()) {
+                    return false;
+                }
+            }
+            const std::size_t offset = static_cast<std::size_t>(position_ - blockStart_);
+            const std::size_t count = std::min(n, blockFilled_ - offset);
+            std::memcpy(out, block_.data() + offset, count);
+            out += count;
+            n -= count;
+            position_ += count;
+        }
+        return true;
+    }
+
+private:
+    bool refill() {
+        if (block_.empty()) {
+            block_.resize(kBlockSize);
+        }
+        blockFilled_ = 0;
+        if (!file_.seek(position_) || file_.tell() != position_) {
+            return false;
+        }
+        const std::int64_t got = file_.read(block_.data(), block_.size());
+        if (got <= 0) {
+            return false;
+        }
+        blockStart_ = position_;
+        blockFilled_ = static_cast<std::size_t>(got);
+        return true;
+    }
+
+    File& file_;
+    std::uint64_t position_ = 0;
+    std::vector<std::uint8_t> block_;
+    std::uint64_t blockStart_ = 0;
+    std::size_t blockFilled_ = 0;
+};
+
+template <typename Source>
+bool readU32(Source& source, std::uint32_t& value) {
     std::uint8_t bytes[4];
-    if (!file.readExact(bytes, sizeof bytes)) {
+    if (!source.readExact(bytes, sizeof bytes)) {
         return false;
     }
     value = static_cast<std::uint32_t>(bytes[0]) | (static_cast<std::uint32_t>(bytes[1]) << 8) |
@@ -29,9 +105,10 @@ bool readU32(File& file, std::uint32_t& value) {
     return true;
 }
 
-bool readU16(File& file, std::uint32_t& value) {
+template <typename Source>
+bool readU16(Source& source, std::uint32_t& value) {
     std::uint8_t bytes[2];
-    if (!file.readExact(bytes, sizeof bytes)) {
+    if (!source.readExact(bytes, sizeof bytes)) {
         return false;
     }
     value = static_cast<std::uint32_t>(bytes[0]) | (static_cast<std::uint32_t>(bytes[1]) << 8);
@@ -68,8 +145,9 @@ bool FarArchive::readDirectory(File& file) {
         const std::uint64_t fileLength = static_cast<std::uint64_t>(signedLength);
 
         char magic[sizeof kMagic];
-        if (!file_->readExact(magic, sizeof magic) || !readU32(*file_, version_) ||
-            !readU32(*file_, directoryOffset_)) {
+        HeaderSource header{*file_};
+        if (!header.readExact(magic, sizeof magic) || !readU32(header, version_) ||
+            !readU32(header, directoryOffset_)) {
             return false;
         }
         if (std::memcmp(magic, kMagic, sizeof kMagic) != 0) {
@@ -78,48 +156,46 @@ bool FarArchive::readDirectory(File& file) {
         if (directoryOffset_ > fileLength || !seekExactly(*file_, directoryOffset_)) {
             return false;
         }
+        DirectoryReader reader(*file_, directoryOffset_);
         std::uint32_t count = 0;
-        if (!readU32(*file_, count)) {
+        if (!readU32(reader, count)) {
             return false;
         }
         // The count comes from the file: reserve only what the remaining bytes
         // can possibly hold; a lying count then fails on the first short read.
-        const std::uint64_t remaining = fileLength - file_->tell();
+        const std::uint64_t remaining = fileLength - reader.tell();
         entries_.reserve(
             static_cast<std::size_t>(std::min<std::uint64_t>(count, remaining / kMinEntrySize)));
 
         for (std::uint32_t i = 0; i < count; ++i) {
             FarEntry entry;
-            if (!readU32(*file_, entry.unusedSize) || !readU32(*file_, entry.dataLength) ||
-                !readU32(*file_, entry.dataOffset)) {
+            if (!readU32(reader, entry.unusedSize) || !readU32(reader, entry.dataLength) ||
+                !readU32(reader, entry.dataOffset)) {
                 return false;
             }
             if (shortNameLengths_) {
-                if (!readU16(*file_, entry.nameLength)) {
+                if (!readU16(reader, entry.nameLength)) {
                     return false;
                 }
             } else {
-                if (!readU32(*file_, entry.nameLength)) {
+                if (!readU32(reader, entry.nameLength)) {
                     return false;
                 }
                 if ((entry.nameLength & kShortLengthMask) != 0) {
                     // 16-bit name lengths: the upper half just read is the
                     // start of the name.
                     entry.nameLength &= kLowHalfMask;
-                    const std::uint64_t back = file_->tell() - kShortLengthSize;
-                    if (!seekExactly(*file_, back)) {
-                        return false;
-                    }
+                    reader.seek(reader.tell() - kShortLengthSize);
                     shortNameLengths_ = true;
                 }
             }
             // The name must fit in what is left of the file before it is allocated.
-            const std::uint64_t position = file_->tell();
+            const std::uint64_t position = reader.tell();
             if (position > fileLength || entry.nameLength > fileLength - position) {
                 return false;
             }
             entry.name.resize(entry.nameLength);
-            if (entry.nameLength > 0 && !file_->readExact(entry.name.data(), entry.nameLength)) {
+            if (entry.nameLength > 0 && !reader.readExact(entry.name.data(), entry.nameLength)) {
                 return false;
             }
             entries_.push_back(std::move(entry));
@@ -153,7 +229,7 @@ bool FarArchive::loadEntry(std::size_t index) {
             return false;
         }
         std::vector<std::uint8_t> bytes(entry.dataLength);
-        if (entry.dataLength > 0 && !file_->readExact(bytes.data(), bytes.size())) {
+        if (!readFully(*file_, bytes.data(), bytes.size())) {
             return false;  // the buffer is released on return
         }
         cache_.push_back(std::move(bytes));

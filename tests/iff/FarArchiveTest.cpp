@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <map>
 #include <memory>
 #include <random>
@@ -92,6 +93,46 @@ private:
     std::unique_ptr<File> inner_;
     std::shared_ptr<int> reads_;
 };
+
+// Hands out at most `limit` bytes per read, as a pipe or network file may.
+class TricklingFile final : public File {
+public:
+    TricklingFile(std::unique_ptr<File> inner, std::size_t limit)
+        : inner_(std::move(inner)), limit_(limit) {}
+
+    bool seek(std::uint64_t position) override { return inner_->seek(position); }
+    std::uint64_t tell() const override { return inner_->tell(); }
+    std::int64_t read(void* buffer, std::size_t n) override {
+        return inner_->read(buffer, std::min(n, limit_));
+    }
+    bool write(const void* buffer, std::size_t n) override { return inner_->write(buffer, n); }
+    bool truncate(std::uint64_t length) override { return inner_->truncate(length); }
+    std::int64_t length() const override { return inner_->length(); }
+    bool flush() override { return inner_->flush(); }
+    std::unique_ptr<File> duplicate() override {
+        std::unique_ptr<File> copy = inner_->duplicate();
+        if (!copy) {
+            return nullptr;
+        }
+        return std::make_unique<TricklingFile>(std::move(copy), limit_);
+    }
+    std::string path() const override { return inner_->path(); }
+
+private:
+    std::unique_ptr<File> inner_;
+    std::size_t limit_;
+};
+
+// Many entries with names of varying length, so that directory fields and
+// names straddle every kind of read boundary.
+std::vector<FarBuilderEntry> manyEntries(std::size_t count) {
+    std::vector<FarBuilderEntry> entries;
+    for (std::size_t i = 0; i < count; ++i) {
+        std::string name = "dir\\" + std::to_string(i) + std::string(i % 37, 'n') + ".bmp";
+        entries.push_back({name, Bytes(i % 5, static_cast<std::uint8_t>(i))});
+    }
+    return entries;
+}
 
 // A folder of in-memory archives, listed in insertion order. Names listed but
 // without contents cannot be opened.
@@ -208,6 +249,29 @@ TEST(FarArchiveTest, FourByteLengthsNeverSwitch) {
     ASSERT_EQ(archive.entries().size(), entries.size());
     for (std::size_t i = 0; i < entries.size(); ++i) {
         EXPECT_EQ(archive.entries()[i].name, entries[i].first);
+    }
+}
+
+TEST(FarArchiveTest, ReadsLargeDirectoriesWhateverTheReadSizes) {
+    const std::vector<FarBuilderEntry> entries = manyEntries(4000);
+    for (bool shortLengths : {false, true}) {
+        for (std::size_t limit :
+             {std::size_t{1}, std::size_t{3}, std::size_t{4096}, std::size_t{1} << 20}) {
+            TricklingFile file(std::make_unique<MemoryFile>(buildFarArchive(entries, shortLengths)),
+                               limit);
+            FarArchive archive;
+            ASSERT_TRUE(archive.readDirectory(file)) << shortLengths << " " << limit;
+            EXPECT_EQ(archive.shortNameLengths(), shortLengths);
+            ASSERT_EQ(archive.entries().size(), entries.size());
+            for (std::size_t i = 0; i < entries.size(); ++i) {
+                ASSERT_EQ(archive.entries()[i].name, entries[i].first) << i;
+                ASSERT_EQ(archive.entries()[i].dataLength, entries[i].second.size()) << i;
+            }
+            const std::size_t last = entries.size() - 1;
+            EXPECT_EQ(archive.findEntry(entries[last].first), static_cast<long>(last));
+            ASSERT_TRUE(archive.loadEntry(last));
+            EXPECT_EQ(*archive.entryBytes(last), entries[last].second);
+        }
     }
 }
 
