@@ -87,6 +87,25 @@ void appendChunkHeader(std::vector<std::uint8_t>& out, std::uint32_t type, std::
     out.insert(out.end(), kLabelFieldSize - text.size(), 0);
 }
 
+// Stands in for a disk file that could not be opened again after a save: it
+// remembers the path (so the next save writes there) and fails every access.
+class PendingDiskFile final : public File {
+public:
+    explicit PendingDiskFile(std::string path) : path_(std::move(path)) {}
+    bool seek(std::uint64_t) override { return false; }
+    std::uint64_t tell() const override { return 0; }
+    std::int64_t read(void*, std::size_t) override { return -1; }
+    bool write(const void*, std::size_t) override { return false; }
+    bool truncate(std::uint64_t) override { return false; }
+    std::int64_t length() const override { return -1; }
+    bool flush() override { return false; }
+    std::unique_ptr<File> duplicate() override { return std::make_unique<PendingDiskFile>(path_); }
+    std::string path() const override { return path_; }
+
+private:
+    std::string path_;
+};
+
 }  // namespace
 
 const std::array<std::uint8_t, kIffHeaderSize>& iffWriteTemplate() {
@@ -538,15 +557,28 @@ bool IffFileTable::writeContainer(File* target, int slot) {
     File* destination = target != nullptr ? target : container->backingFile.get();
     if (target == nullptr && !container->inMemory && !destination->path().empty()) {
         // The game's file is replaced in one step: a failure at any point
-        // leaves the old file as it was.
+        // leaves the old file as it was. Our own handle is closed first, since
+        // some systems refuse to replace a file that is still open; afterwards
+        // the container goes on with the new file (or, after a failure, with
+        // the old one opened again).
+        std::string path = destination->path();
+        container->backingFile.reset();
         std::unique_ptr<File> reopened;
-        if (!writeFileAtomically(fs_, destination->path(), image.data(), image.size(), &reopened,
-                                 OpenMode::ReadWrite) ||
-            !reopened) {
+        bool written = writeFileAtomically(fs_, path, image.data(), image.size(), &reopened,
+                                           OpenMode::ReadWrite);
+        if (!reopened) {
+            reopened = fs_.open(path, OpenMode::ReadWrite);
+        }
+        if (!reopened) {
+            // Every body is in memory, so nothing is lost; the container keeps
+            // the path and a later save tries the same file again.
+            reopened = std::make_unique<PendingDiskFile>(path);
+        }
+        container->backingFile = std::move(reopened);
+        if (!written) {
             restore();
             return false;
         }
-        container->backingFile = std::move(reopened);
         container->fileLength = image.size();
         return true;
     }

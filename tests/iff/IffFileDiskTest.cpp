@@ -186,3 +186,29 @@ TEST(IffFileDisk, SaveIsAllOrNothingUnderEveryFault) {
 
 }  // namespace
 }  // namespace jf
+
+namespace jf {
+namespace {
+
+// Some systems refuse to replace a file that is still open; the save must
+// work there too and go on with the new file.
+TEST(IffFileDisk, SaveWorksWhereOpenFilesCannotBeReplaced) {
+    test::FakeFileSystem fs;
+    fs.setReplaceFailsWhileTargetOpen(true);
+    fs.putFile("C:\\Games\\Sims\\Work.iff", sampleContainer());
+    IffFileTable table(fs);
+    int slot = table.openPath(kFolder, "Work.iff", false);
+    ASSERT_TRUE(table.parse(slot));
+    ASSERT_TRUE(table.loadAll(slot));
+    ASSERT_TRUE(table.removeChunk(slot, kTypeCarr, 2));
+    ASSERT_TRUE(table.writeContainer(nullptr, slot));
+    ASSERT_TRUE(table.writeContainer(nullptr, slot));
+    EXPECT_TRUE(fs.isOpen("C:\\Games\\Sims\\Work.iff"));
+    MemoryFile copy(*fs.fileBytes("C:\\Games\\Sims\\Work.iff"));
+    int again = table.openMemory(copy, "copy", true);
+    ASSERT_TRUE(table.parse(again));
+    EXPECT_EQ(table.file(again)->chunks.size(), 2u);  // one chunk and the map
+}
+
+}  // namespace
+}  // namespace jf
