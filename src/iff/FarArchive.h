@@ -17,7 +17,7 @@ struct FarEntry {
     std::uint32_t dataLength = 0;
     std::uint32_t dataOffset = 0;
     std::uint32_t nameLength = 0;
-    std::string name;  // may hold backslash-separated folders
+    std::string name;     // may hold backslash-separated folders
     int cacheIndex = -1;  // index of its cached bytes, -1 until loaded
 };
 
