@@ -41,16 +41,26 @@ struct LoadFolders {
 };
 
 // The chance-card half of the database, kept in one place.
-// TODO(loader): call the database's card functions once they are in.
-bool loadCards(EditorSession&) {
-    return false;
+bool loadCards(EditorSession& session) {
+    return session.database.loadChanceCards(session.cardView,
+                                            session.state.installation.installedPacks);
 }
 
-bool saveCards(EditorSession&) {
-    return false;
+bool saveCards(EditorSession& session) {
+    return session.database.saveChanceCards(session.cardView,
+                                            session.state.installation.installedPacks);
 }
 
-void freeCards(EditorSession&) {}
+// Empties every card and detaches the options and texts tables from the
+// card container, so that nothing refers to its chunks once it is closed.
+void freeCards(EditorSession& session) {
+    CareerDatabase& database = session.database;
+    for (std::size_t position = 0; position < database.trackCount(); ++position) {
+        database.track(position)->cards = TrackCards{};
+    }
+    database.globalOptions() = GlobalOptions();
+    database.globalTexts() = StringTable();
+}
 
 // One run of the sequence. Each step returns false when the run is to go to
 // Finish (a fatal error or a check point that saw Cancel).
@@ -339,9 +349,10 @@ bool openIconFile(FileSystem& fs, std::unique_ptr<File>& file, const std::string
 
 void prepareReload(EditorSession& session) {
     session.careerView.releaseFile(false);
-    if (session.state.chanceCardsDisabled) {
-        freeCards(session);
-    }
+    // The card data go in both cases (a reload that cannot read the card
+    // file must not leave tables pointing into the closed container), and so
+    // does the card file, also when it was left open damaged.
+    freeCards(session);
     session.cardView.reset();
     session.buttonIconFile.reset();
     session.popupIconFile.reset();

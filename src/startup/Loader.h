@@ -107,10 +107,12 @@ void runLoader(LoadRequest& request, EditorSession& session, Prompts& prompts);
 
 // Prepares the session for a reload, as File Reload does before running the
 // loader again: releases the career file (its chunks stay in memory, write
-// protection off), resets the card view (closing CarPortal.iff, also when
-// chance cards are disabled, so that a damaged file left open by the
-// previous load does not lock out the reload) and, when chance cards are
-// disabled, frees the card data; closes the two icon files.
+// protection off); frees the card data (cards emptied, options and texts
+// tables detached) and resets the card view, closing CarPortal.iff, whether
+// chance cards are enabled or not, so that nothing refers to the closed
+// container and a damaged file left open by the previous load does not lock
+// out the reload; closes the two icon files. A session is loaded once, or
+// again only after this.
 void prepareReload(EditorSession& session);
 
 // File Save's four steps, stopping at the first failure with its message
