@@ -23,16 +23,21 @@ bool addBody(IffView& view, std::uint32_t type, std::uint16_t id, const std::str
     return view.addBytes(type, id, label, body.data(), body.size());
 }
 
-// The icon as it travels. When the store has none for the track, the file
-// gets a black picture of the exchange size after the message: importing it
-// then works and shows plainly that the icon was missing.
-Bitmap iconOrPlaceholder(bool found, Bitmap icon, int width, int height, Prompts& prompts,
-                         const char* message) {
+// The icon of the track as it travels. When the store has none for the
+// track, the file gets a black picture of the exchange size after the
+// message: importing it then works and shows plainly that the icon was
+// missing.
+Bitmap exportedIcon(const IconStore& icons, bool popup, int trackId, Prompts& prompts) {
+    Bitmap icon;
+    const bool found =
+        popup ? icons.getPopupIcon(trackId, icon) : icons.getButtonIcon(trackId, icon);
     if (found) {
         return icon;
     }
-    prompts.show(errorMessage(message, kExchangeErrorCaption));
-    return Bitmap(width, height);
+    prompts.show(errorMessage(popup ? kCannotLoadPopupIconText : kCannotLoadButtonIconText,
+                              kExchangeErrorCaption));
+    return popup ? Bitmap(kExchangePopupWidth, kExchangePopupHeight)
+                 : Bitmap(kExchangeButtonWidth, kExchangeButtonHeight);
 }
 
 void showUnableToSave(Prompts& prompts) {
@@ -128,14 +133,8 @@ bool exportTrack(IffView& view, EditorSession& session, Prompts& prompts, std::s
         cardTexts.saveAs(view, kTypeStr, cardTextTableId(chunkId), kCardTextTableLabel,
                          kFlagLittleEndian);
 
-        Bitmap found;
-        Bitmap popup = iconOrPlaceholder(session.icons.getPopupIcon(track->id, found), found,
-                                         kExchangePopupWidth, kExchangePopupHeight, prompts,
-                                         kCannotLoadPopupIconText);
-        found = Bitmap();
-        Bitmap button = iconOrPlaceholder(session.icons.getButtonIcon(track->id, found), found,
-                                          kExchangeButtonWidth, kExchangeButtonHeight, prompts,
-                                          kCannotLoadButtonIconText);
+        const Bitmap popup = exportedIcon(session.icons, true, track->id, prompts);
+        const Bitmap button = exportedIcon(session.icons, false, track->id, prompts);
         addBody(view, kTypePopupBitmap, chunkId, kPopupBitmapLabel, encodeBitmapFile(popup));
         addBody(view, kTypeButtonBitmap, chunkId, kButtonBitmapLabel, encodeBitmapFile(button));
 
