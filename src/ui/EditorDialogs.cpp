@@ -20,7 +20,7 @@ bool PlaceholderDialogs::editJobDetails(QWidget*, JobLevel&, const PreviousRequi
     return false;
 }
 
-bool PlaceholderDialogs::editChanceCard(QWidget*, std::size_t, std::size_t, int) {
+bool PlaceholderDialogs::editChanceCard(QWidget*, std::size_t, std::size_t, ChanceCard&, int) {
     tell("Chance Cards");
     return false;
 }

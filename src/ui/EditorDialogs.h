@@ -14,6 +14,7 @@
 #include <cstdint>
 
 #include "careers/Bitmap.h"
+#include "careers/ChanceCard.h"
 #include "careers/JobLevel.h"
 #include "platform/Prompts.h"
 
@@ -34,10 +35,10 @@ public:
     // Job details of one level; `level` is a copy to edit.
     virtual bool editJobDetails(QWidget* parent, JobLevel& level,
                                 const PreviousRequirements& previous) = 0;
-    // The chance card of level `level` of track `trackPosition`: the card's
-    // text entry number and a copy of its items, edited in `language`.
+    // The chance card of level `level` of track `trackPosition`: `card` is a
+    // copy (text entry number and items), its text edited in `language`.
     virtual bool editChanceCard(QWidget* parent, std::size_t trackPosition, std::size_t level,
-                                int language) = 0;
+                                ChanceCard& card, int language) = 0;
     // The icons of a track: on OK `popup` and `button` hold the new icons.
     virtual bool editIcons(QWidget* parent, std::size_t trackPosition, Bitmap& popup,
                            Bitmap& button) = 0;
@@ -63,7 +64,7 @@ public:
     bool editJobDetails(QWidget* parent, JobLevel& level,
                         const PreviousRequirements& previous) override;
     bool editChanceCard(QWidget* parent, std::size_t trackPosition, std::size_t level,
-                        int language) override;
+                        ChanceCard& card, int language) override;
     bool editIcons(QWidget* parent, std::size_t trackPosition, Bitmap& popup,
                    Bitmap& button) override;
     bool editGlobalOptions(QWidget* parent, bool& changed) override;

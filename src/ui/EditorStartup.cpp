@@ -34,10 +34,10 @@ int runEditor(SettingsStore& store, const LegacySearchPlaces& places, FileSystem
         return kEditorExitFailed;
     }
 
-    MainDialog::LoadStep load = options.load;
-    if (!load) {
-        load = [&session](QWidget* owner) { return runLoadingDialog(session, owner); };
-    }
+    auto loadSession = options.load ? options.load : runLoadingDialog;
+    MainDialog::LoadStep load = [&session, loadSession](QWidget* owner) {
+        return loadSession(session, owner);
+    };
     int exitCode = kEditorExitOk;
     {
         MainDialog window(session, prompts, load, options.dialogs);

@@ -3,6 +3,7 @@
 // Collection folder), run the main window modally, release the game files at
 // the end.
 
+#include <functional>
 #include <string>
 
 #include "ui/MainDialog.h"
@@ -22,7 +23,7 @@ struct EditorStartupOptions {
     // Replacements for tests; empty / nullptr for the real ones (message
     // boxes, the loading window, the placeholder dialogs).
     Prompts* prompts = nullptr;
-    MainDialog::LoadStep load;
+    std::function<bool(EditorSession& session, QWidget* owner)> load;
     EditorDialogs* dialogs = nullptr;
 };
 

@@ -32,9 +32,12 @@ void copyTrackTextsToAllLanguages(StringTable& careerStrings, int fromSlot) {
 }
 
 void copyCardTextsToAllLanguages(CareerDatabase& database, std::size_t position, int fromSlot) {
-    (void)database;
-    (void)position;
-    (void)fromSlot;
+    for (std::size_t level = 0; level < kCardsPerTrack; ++level) {
+        const ChanceCard* card = database.chanceCard(position, level);
+        if (card != nullptr && card->textIndex != 0) {
+            copyEntry(database.globalTexts(), card->textIndex - std::size_t{1}, fromSlot);
+        }
+    }
 }
 
 }  // namespace jf

@@ -708,13 +708,20 @@ void MainDialog::openJobDetails() {
 
 void MainDialog::openChanceCards() {
     const int level = selectedLevel();
-    if (level < 0) {
+    ChanceCard* card =
+        level >= 0 ? session_.database.chanceCard(selectedCareer_, static_cast<std::size_t>(level))
+                   : nullptr;
+    if (card == nullptr) {
         return;
     }
-    if (dialogs_->editChanceCard(this, selectedCareer_, static_cast<std::size_t>(level),
-                                 currentLanguage_)) {
-        markChanged();
+    ChanceCard copy = *card;
+    if (!dialogs_->editChanceCard(this, selectedCareer_, static_cast<std::size_t>(level), copy,
+                                  currentLanguage_)) {
+        return;
     }
+    card->textIndex = copy.textIndex;
+    card->items = std::move(copy.items);
+    markChanged();
 }
 
 void MainDialog::openIcons() {
