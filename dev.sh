@@ -40,6 +40,7 @@ cmd_test() {
     configure_and_build test
     ctest --preset test -j "$JOBS"
     if [ "${CI:-}" = "true" ] && [ -x fuzz/smoke.sh ]; then
+        need_packages clang libclang-rt-14-dev
         fuzz/smoke.sh
     fi
 }

@@ -5,7 +5,18 @@
 
 namespace jf::fuzz {
 
+namespace {
+ViolationHandler gHandler = nullptr;
+}  // namespace
+
+void setViolationHandler(ViolationHandler handler) {
+    gHandler = handler;
+}
+
 void violation(const char* target, const std::string& what) {
+    if (gHandler != nullptr) {
+        gHandler(target, what);
+    }
     std::fprintf(stderr, "fuzz target %s: property violated: %s\n", target, what.c_str());
     std::fflush(stderr);
     std::abort();

@@ -23,9 +23,13 @@ namespace jf::fuzz {
 
 using Bytes = std::vector<std::uint8_t>;
 
-// Prints "property violated: <what>" and aborts, so that libFuzzer (and the
-// replay test) stops on it like on a crash.
+// Reports a violated property: prints "property violated: <what>" and
+// aborts, so that libFuzzer stops on it like on a crash. The replay test
+// installs a handler that throws instead, to name the input; a handler that
+// returns still ends in abort().
 [[noreturn]] void violation(const char* target, const std::string& what);
+using ViolationHandler = void (*)(const char* target, const std::string& what);
+void setViolationHandler(ViolationHandler handler);
 
 inline void check(bool condition, const char* target, const std::string& what) {
     if (!condition) {
@@ -73,5 +77,11 @@ int runBhav(const std::uint8_t* data, std::size_t size);
 int runBcon(const std::uint8_t* data, std::size_t size);
 int runCards(const std::uint8_t* data, std::size_t size);
 int runBmp(const std::uint8_t* data, std::size_t size);
+// Career > Import of an exchange file (.car, .cbk).
+int runCar(const std::uint8_t* data, std::size_t size);
+int runCbk(const std::uint8_t* data, std::size_t size);
+// A .car file of track position 1 and a .cbk file of every track, written
+// by Career > Export and Career > Backup from the exchange targets' installation.
+bool makeExchangeSeeds(Bytes& car, Bytes& cbk);
 
 }  // namespace jf::fuzz

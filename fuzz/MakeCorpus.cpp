@@ -321,6 +321,27 @@ void makeCorpus() {
     put("cards", "carportal-expansion", cardFile(fs, 0x21), 0x21);
     put("cards", "no-trees", cardFileBase(fs), 0x01);
 
+    // car, cbk: written by Career > Export and Career > Backup; a predecessor
+    // file is the .car file with the 32-byte header of version 1.
+    {
+        Bytes car;
+        Bytes cbk;
+        require(makeExchangeSeeds(car, cbk), "exchange files");
+        put("car", "track.car", car, 1);
+        put("cbk", "backup.cbk", cbk, 0);
+        IffFileTable table(fs);
+        IffView view(table);
+        require(openContainer(table, view, car.data(), car.size()) && view.loadAll(), "car file");
+        Bytes header = {1, 0, 0, 0};
+        const std::string text = "Exported Career Track v1.0";
+        header.insert(header.end(), text.begin(), text.end());
+        header.resize(32, 0);
+        require(view.addBytes(makeTypeCode('I', 'N', 'F', 'O'), 0, "Information header",
+                              header.data(), header.size()),
+                "predecessor header");
+        put("car", "predecessor.iff", image(view), 2);
+    }
+
     // bmp: the writer's 24-bit files, and the other depths from the builder.
     {
         put("bmp", "rgb24", encodeBitmapFile(picture(5, 3)), 0);

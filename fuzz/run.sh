@@ -52,6 +52,7 @@ ninja -C "$BUILD" -j "$JOBS" $(printf 'fuzz_%s ' "${TARGETS[@]}") >/dev/null
 run_target() {
     local target=$1
     local dir="$WORK/$target"
+    rm -rf "$dir/findings"
     mkdir -p "$dir/corpus" "$dir/findings"
     local seeds=("$ROOT/fuzz/corpus/$target")
     [ -d "$ROOT/fuzz/regressions/$target" ] && seeds+=("$ROOT/fuzz/regressions/$target")

@@ -8,11 +8,14 @@
 #include "careers/BmpFile.h"
 
 namespace jf::fuzz {
-namespace {
+// Helpers in a namespace of their own: the replay test compiles every
+// target into one translation unit.
+namespace bmp_target {
 constexpr const char* kTarget = "bmp";
-}  // namespace
+}  // namespace bmp_target
 
 int runBmp(const std::uint8_t* data, std::size_t size) {
+    using namespace bmp_target;
     if (size < 1) {
         return 0;
     }

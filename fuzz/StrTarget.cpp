@@ -9,7 +9,9 @@
 #include "iff/StringTable.h"
 
 namespace jf::fuzz {
-namespace {
+// Helpers in a namespace of their own: the replay test compiles every
+// target into one translation unit.
+namespace str_target {
 
 constexpr const char* kTarget = "str";
 
@@ -24,9 +26,10 @@ bool allEmpty(const StringTable& table) {
     return true;
 }
 
-}  // namespace
+}  // namespace str_target
 
 int runStr(const std::uint8_t* data, std::size_t size) {
+    using namespace str_target;
     if (size < 1) {
         return 0;
     }

@@ -9,7 +9,9 @@
 #include "iff/FarArchive.h"
 
 namespace jf::fuzz {
-namespace {
+// Helpers in a namespace of their own: the replay test compiles every
+// target into one translation unit.
+namespace far_target {
 
 constexpr const char* kTarget = "far";
 // The program loads one entry per directory read; a few per read keep the
@@ -17,9 +19,10 @@ constexpr const char* kTarget = "far";
 constexpr std::size_t kEntriesLoadedPerRead = 4;
 constexpr std::size_t kEntriesChecked = 32;
 
-}  // namespace
+}  // namespace far_target
 
 int runFar(const std::uint8_t* data, std::size_t size) {
+    using namespace far_target;
     MemoryFile file(Bytes(data, data + size));
     FarArchive archive;
     if (!archive.readDirectory(file)) {

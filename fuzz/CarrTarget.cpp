@@ -8,11 +8,14 @@
 #include "careers/CareerChunk.h"
 
 namespace jf::fuzz {
-namespace {
+// Helpers in a namespace of their own: the replay test compiles every
+// target into one translation unit.
+namespace carr_target {
 constexpr const char* kTarget = "carr";
-}  // namespace
+}  // namespace carr_target
 
 int runCarr(const std::uint8_t* data, std::size_t size) {
+    using namespace carr_target;
     if (size < 1) {
         return 0;
     }

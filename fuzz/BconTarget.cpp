@@ -7,11 +7,14 @@
 #include "careers/GlobalOptions.h"
 
 namespace jf::fuzz {
-namespace {
+// Helpers in a namespace of their own: the replay test compiles every
+// target into one translation unit.
+namespace bcon_target {
 constexpr const char* kTarget = "bcon";
-}  // namespace
+}  // namespace bcon_target
 
 int runBcon(const std::uint8_t* data, std::size_t size) {
+    using namespace bcon_target;
     if (size < 1) {
         return 0;
     }

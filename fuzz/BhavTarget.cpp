@@ -15,7 +15,9 @@
 #include "careers/CodeTree.h"
 
 namespace jf::fuzz {
-namespace {
+// Helpers in a namespace of their own: the replay test compiles every
+// target into one translation unit.
+namespace bhav_target {
 
 constexpr const char* kTarget = "bhav";
 constexpr std::size_t kMaxOldFormInstructions = 0x7FFF;
@@ -39,9 +41,10 @@ void checkCopy(const InstructionList& list, std::size_t from) {
     check(CodeTree::copyReachable(copy, 0) == copy, kTarget, "copying the copy renumbers it again");
 }
 
-}  // namespace
+}  // namespace bhav_target
 
 int runBhav(const std::uint8_t* data, std::size_t size) {
+    using namespace bhav_target;
     if (size < 2) {
         return 0;
     }
