@@ -47,6 +47,9 @@ bool copyJobNames(const CareerStrings& source, StringTable& copy) {
 
 void CareerDatabase::clearCareers() {
     tracks_.clear();
+    // The cards went with the tracks: saving them now would wipe the card
+    // file, so a save waits for the next loadChanceCards.
+    cardsLoaded_ = false;
 }
 
 bool CareerDatabase::loadCareers(IffView& careerView) {

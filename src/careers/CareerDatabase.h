@@ -82,7 +82,8 @@ public:
     // The position of the track with this id, or -1.
     long positionOfId(std::uint16_t id) const;
 
-    // Removes every track.
+    // Removes every track (and with them the cards; saveChanceCards then
+    // refuses until loadChanceCards has run again).
     void clearCareers();
 
     // ---- Chance cards, global options and global texts --------------------

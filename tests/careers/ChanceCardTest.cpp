@@ -398,6 +398,22 @@ TEST(ChanceCardSave, RefusesWithoutASuccessfulLoadAndWritesNothing) {
     EXPECT_EQ(f.written(), before);
 }
 
+TEST(ChanceCardSave, ReloadingTheCareersAloneBlocksTheSave) {
+    MemoryContainer careers(careerFile());
+    MemoryContainer cards(test::buildSampleCardPortal({{3, 0, 13, {CardItem::sound(312)}}}));
+    CareerDatabase db;
+    ASSERT_TRUE(db.loadCareers(careers.view()));
+    ASSERT_TRUE(db.loadChanceCards(cards.view(), 1));
+    ASSERT_TRUE(db.loadCareers(careers.view()));  // the cards are empty again
+    EXPECT_TRUE(db.chanceCard(0, 0)->empty());
+    const Bytes before = cards.backingBytes();
+    EXPECT_FALSE(db.saveChanceCards(cards.view(), 1));
+    EXPECT_EQ(cards.backingBytes(), before);
+    ASSERT_TRUE(db.loadChanceCards(cards.view(), 1));
+    EXPECT_FALSE(db.chanceCard(0, 0)->empty());
+    EXPECT_TRUE(db.saveChanceCards(cards.view(), 1));
+}
+
 // ---- Subroutine trees and continuation trees -----------------------------------------
 
 // A root that calls 4200 and 4201; 4200 holds a card of track 3, 4201 one of
