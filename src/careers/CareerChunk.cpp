@@ -198,6 +198,14 @@ bool CareerChunk::encode() {
                 }
             }
         }
+        // An empty name without levels ends at byte 14, below the 16 bytes a
+        // reader demands: the count's zero bit is then written out, as zero
+        // bytes up to that size, so that the body reads back as it was.
+        while (stream.position() < kMinimumBodySize) {
+            if (!stream.writeU8(0)) {
+                return false;
+            }
+        }
     } catch (const std::bad_alloc&) {
         return false;
     }
