@@ -432,7 +432,11 @@ bool IffFileTable::buildImage(int slot, std::vector<std::uint8_t>& image) {
     try {
         std::uint64_t estimate = kIffHeaderSize + 256;
         for (const auto& chunk : container->chunks) {
-            estimate += kChunkHeaderSize + chunk->size + chunk->label.size() + 16;
+            // A map chunk is not written (and its body need not be loaded,
+            // so its size field may be anything the file claims).
+            if (chunk->type != kTypeRsmp) {
+                estimate += kChunkHeaderSize + chunk->size + chunk->label.size() + 16;
+            }
         }
         out.reserve(static_cast<std::size_t>(estimate));
 
