@@ -1,6 +1,7 @@
 // careers dump / resave: the career tracks of a career file.
 #include <vector>
 
+#include "CareerJson.h"
 #include "Cli.h"
 #include "careers/CareerDatabase.h"
 #include "iff/IffFile.h"
@@ -11,34 +12,6 @@ namespace {
 
 const char* const kCannotLoad = "Cannot load the careers!";
 const char* const kCannotSave = "Couldn't save the careers! There's probably a file I/O error!";
-
-nlohmann::json trackJson(const CareerTrack& track) {
-    nlohmann::json levels = nlohmann::json::array();
-    for (const JobLevel& level : track.career.levels) {
-        nlohmann::json values = nlohmann::json::array();
-        for (std::size_t v = 0; v < JobLevel::kValueCount; ++v) {
-            values.push_back(level.value(v));
-        }
-        nlohmann::json texts = nlohmann::json::array();
-        for (std::size_t t = 0; t < JobLevel::kTextCount; ++t) {
-            texts.push_back(latin1(level.text(t)));
-        }
-        levels.push_back({{"values", values}, {"texts", texts}});
-    }
-    nlohmann::json strings = nlohmann::json::array();
-    for (const StringTable::Row& row : track.strings.rows()) {
-        nlohmann::json texts = nlohmann::json::array();
-        for (const StringTable::Entry& entry : row) {
-            texts.push_back(latin1(entry.text));
-        }
-        strings.push_back(std::move(texts));
-    }
-    return {{"position", track.position},
-            {"id", track.id},
-            {"internalCareerName", latin1(track.career.internalCareerName)},
-            {"levels", levels},
-            {"strings", strings}};
-}
 
 int careersDump(const Args& args) {
     if (args.size() != 1) {

@@ -1,0 +1,28 @@
+// make-sample: a complete synthetic game installation in a Wine-prefix-shaped
+// folder, for trying the editor and the other commands without the game.
+#include "Cli.h"
+#include "startup/SampleInstallation.h"
+
+namespace jf::cli {
+namespace {
+
+int makeSample(const Args& args) {
+    if (args.size() != 1 || args[0].empty()) {
+        return usage();
+    }
+    std::string gameFolder;
+    if (!makeSampleInstallation(args[0], &gameFolder)) {
+        return fail("Cannot make the sample installation in " + args[0]);
+    }
+    printJson({{"prefix", latin1(args[0])},
+               {"gameDataFolder", latin1(gameFolder)},
+               {"registryDataFolder", latin1(kSampleGameFolder)},
+               {"installedPacks", kSampleInstalledPacks},
+               {"tracks", kSampleTrackCount}});
+    return kExitOk;
+}
+
+Registrar reg{{"", "make-sample", "DIR", makeSample}};
+
+}  // namespace
+}  // namespace jf::cli
