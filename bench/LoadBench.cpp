@@ -1,0 +1,158 @@
+// The whole loading sequence on the sample installation, against the bare
+// cost of reading the same files' bytes into memory.
+//
+// The sample is made once in a temporary folder and loaded once before any
+// timing, so that the one-time extraction of the icon strips from the
+// archive is not measured: every timed load opens loose files.
+#include <benchmark/benchmark.h>
+
+#include <cstdint>
+#include <filesystem>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include <unistd.h>
+
+#include "platform/File.h"
+#include "platform/FileSystem.h"
+#include "platform/Prompts.h"
+#include "platform/SettingsStore.h"
+#include "startup/EditorSession.h"
+#include "startup/Loader.h"
+#include "startup/SampleInstallation.h"
+
+namespace {
+
+// Answers nothing, shows nothing.
+class SilentPrompts final : public jf::Prompts {
+public:
+    int messages = 0;
+    jf::PromptAnswer show(const jf::PromptMessage&) override {
+        ++messages;
+        return jf::PromptAnswer::No;
+    }
+    void status(const std::string&) override {}
+    std::optional<std::string> chooseOpenFile(const jf::FileChoice&) override {
+        return std::nullopt;
+    }
+    std::optional<std::string> chooseSaveFile(const jf::FileChoice&) override {
+        return std::nullopt;
+    }
+};
+
+struct LoadResult {
+    bool ok = false;
+    std::size_t tracks = 0;
+};
+
+LoadResult loadOnce(const std::string& gameFolder) {
+    jf::MemorySettingsStore settings;
+    jf::EditorSession session(jf::systemFileSystem(), settings);
+    session.state.installation.gameDataFolder = gameFolder;
+    session.state.installation.installedPacks = jf::kSampleInstalledPacks;
+    session.state.installation.knownPacks = jf::kSampleInstalledPacks;
+    SilentPrompts prompts;
+    jf::LoadRequest request;
+    request.folder = gameFolder;
+    jf::runLoader(request, session, prompts);
+    LoadResult result;
+    result.ok = request.resultCode.load() == jf::kLoadResultOk && prompts.messages == 0;
+    result.tracks = session.database.trackCount();
+    session.careerView.reset();
+    session.cardView.reset();
+    return result;
+}
+
+// The sample installation, made and loaded once; removed at exit.
+struct BenchInstallation {
+    std::string root;
+    std::string gameFolder;
+    std::vector<std::string> files;
+    bool ready = false;
+
+    BenchInstallation() {
+        root = (std::filesystem::temp_directory_path() /
+                ("jf-load-bench-" + std::to_string(::getpid())))
+                   .string();
+        std::error_code error;
+        std::filesystem::create_directories(root, error);
+        gameFolder = root + "/";
+        ready = !error && jf::writeSampleGameFiles(jf::systemFileSystem(), gameFolder) &&
+                loadOnce(gameFolder).ok;
+        files = {gameFolder + "ExpansionShared/Work.iff",
+                 gameFolder + "GameData/Objects/CarPortal.iff",
+                 gameFolder + "UIGraphics/cpanel/Backgrounds/JobIconMultiPopup.BMP",
+                 gameFolder + "UIGraphics/cpanel/Buttons/JobIconMultiButton.BMP"};
+    }
+    ~BenchInstallation() {
+        std::error_code ignored;
+        std::filesystem::remove_all(root, ignored);
+    }
+};
+
+BenchInstallation& installation() {
+    static BenchInstallation instance;
+    return instance;
+}
+
+std::int64_t totalBytes(const std::vector<std::string>& files) {
+    std::int64_t total = 0;
+    for (const std::string& file : files) {
+        std::error_code error;
+        const auto size = std::filesystem::file_size(file, error);
+        total += error ? 0 : static_cast<std::int64_t>(size);
+    }
+    return total;
+}
+
+void BM_LoadSampleInstallation(benchmark::State& state) {
+    BenchInstallation& sample = installation();
+    if (!sample.ready) {
+        state.SkipWithError("the sample installation could not be made or loaded");
+        return;
+    }
+    for (auto _ : state) {
+        LoadResult result = loadOnce(sample.gameFolder);
+        if (!result.ok) {
+            state.SkipWithError("a load failed");
+            return;
+        }
+        benchmark::DoNotOptimize(result.tracks);
+    }
+    state.SetBytesProcessed(state.iterations() * totalBytes(sample.files));
+}
+BENCHMARK(BM_LoadSampleInstallation)->Unit(benchmark::kMillisecond);
+
+// Baseline: the bytes of the same four files read into memory through the
+// same file layer, nothing decoded.
+void BM_ReadSampleFileBytes(benchmark::State& state) {
+    BenchInstallation& sample = installation();
+    if (!sample.ready) {
+        state.SkipWithError("the sample installation could not be made or loaded");
+        return;
+    }
+    jf::FileSystem& fs = jf::systemFileSystem();
+    std::vector<std::uint8_t> buffer;
+    for (auto _ : state) {
+        for (const std::string& path : sample.files) {
+            std::unique_ptr<jf::File> file = fs.open(path, jf::OpenMode::Read);
+            const std::int64_t length = file ? file->length() : -1;
+            if (length < 0) {
+                state.SkipWithError("a sample file cannot be read");
+                return;
+            }
+            buffer.resize(static_cast<std::size_t>(length));
+            if (!file->readExact(buffer.data(), buffer.size())) {
+                state.SkipWithError("a sample file cannot be read");
+                return;
+            }
+            benchmark::DoNotOptimize(buffer.data());
+        }
+    }
+    state.SetBytesProcessed(state.iterations() * totalBytes(sample.files));
+}
+BENCHMARK(BM_ReadSampleFileBytes)->Unit(benchmark::kMillisecond);
+
+}  // namespace
