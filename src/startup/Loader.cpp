@@ -105,7 +105,9 @@ private:
         return true;
     }
 
-    // Step 3: CarPortal.iff. Never ends the run.
+    // CarPortal.iff. Never ends the run. After an earlier failure (a reload)
+    // a failure here clears chanceCardsDisabled without a message: the card
+    // step then runs, and its own warning says whether the cards can be read.
     bool cardFile() {
         bool& disabled = session_.state.chanceCardsDisabled;
         if (openContainer(session_.cardView, folders_.objects, kCarPortalFileName)) {
@@ -127,7 +129,8 @@ private:
         return true;
     }
 
-    // Steps 5 and 6: the first career file that opens, parses and attaches.
+    // The first career file that opens, parses and attaches; its name goes
+    // to the status line.
     bool careerFile() {
         IffView& view = session_.careerView;
         // The container of an earlier load, kept in memory while the tracks
@@ -156,7 +159,7 @@ private:
                          : kNoCareersFileText);
     }
 
-    // Step 8.
+    // Every body of the career file.
     bool loadCareerBodies() {
         if (!session_.careerView.loadAll()) {
             return fatal(kInvalidCareersText);
@@ -164,7 +167,7 @@ private:
         return true;
     }
 
-    // Step 10.
+    // The tracks.
     bool careers() {
         prompts_.status(kStatusLoadingCareers);
         const bool loaded = session_.database.loadCareers(session_.careerView);
@@ -179,7 +182,7 @@ private:
         return true;
     }
 
-    // Step 12. Never ends the run.
+    // The chance cards, unless the card file failed. Never ends the run.
     bool cards() {
         bool& disabled = session_.state.chanceCardsDisabled;
         if (disabled) {
@@ -195,7 +198,7 @@ private:
         return true;
     }
 
-    // Steps 14 to 16.
+    // The expansion-pack check and the two icon strips.
     bool bitmaps() {
         prompts_.status(kStatusLoadingBitmaps);
         checkExpansionPacks(session_, prompts_, folders_.interface);
@@ -219,7 +222,7 @@ private:
         return popup ? session_.icons.readPopupStrip(*file) : session_.icons.readButtonStrip(*file);
     }
 
-    // Step 17.
+    // Finish: the last thing the loader does, on every path.
     void finish() {
         if (request_.cancelRequested.load() != 0) {
             request_.resultCode.store(kLoadResultCancel);
