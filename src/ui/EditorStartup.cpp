@@ -14,18 +14,25 @@
 
 namespace jf {
 
-bool runLoadingDialog(EditorSession& session, QWidget* parent) {
+bool runLoadingDialog(EditorSession& session, QWidget* parent, Prompts* boxes) {
     LoadRequest request;
     request.folder = session.state.installation.gameDataFolder;
     LoadingDialog dialog(
         request, [&session](LoadRequest& r, Prompts& prompts) { runLoader(r, session, prompts); },
-        nullptr, parent);
+        boxes, parent);
     return dialog.exec() == kLoadResultOk;
 }
 
 int runEditor(SettingsStore& store, const LegacySearchPlaces& places, FileSystem& fileSystem,
               const EditorStartupOptions& options) {
     QtPrompts boxes;
+    // The screenshot run is unattended: its boxes answer themselves, and the
+    // loading window's boxes go through the same object.
+    Prompts* loaderBoxes = options.prompts;
+    if (!options.screenshotPath.empty() && options.prompts == nullptr) {
+        boxes.setUnattended(kUnattendedAnswerMs);
+        loaderBoxes = &boxes;
+    }
     Prompts& prompts = options.prompts != nullptr ? *options.prompts : boxes;
 
     EditorSession session(fileSystem, store);
@@ -34,9 +41,9 @@ int runEditor(SettingsStore& store, const LegacySearchPlaces& places, FileSystem
         return kEditorExitFailed;
     }
 
-    auto loadSession = options.load ? options.load : runLoadingDialog;
-    MainDialog::LoadStep load = [&session, loadSession](QWidget* owner) {
-        return loadSession(session, owner);
+    MainDialog::LoadStep load = [&session, &options, loaderBoxes](QWidget* owner) {
+        return options.load ? options.load(session, owner)
+                            : runLoadingDialog(session, owner, loaderBoxes);
     };
     int exitCode = kEditorExitOk;
     {

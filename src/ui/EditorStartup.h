@@ -19,21 +19,27 @@ struct LegacySearchPlaces;
 struct EditorStartupOptions {
     // When not empty: once the main window has loaded and is shown, it is
     // grabbed into this PNG file and the program ends (used by the demo).
+    // Message boxes then answer themselves (kUnattendedAnswerMs).
     std::string screenshotPath;
     // Replacements for tests; empty / nullptr for the real ones (message
-    // boxes, the loading window, the placeholder dialogs).
+    // boxes, the loading window, the placeholder dialogs). With `prompts`
+    // and no `load`, the loading window's boxes go to `prompts` too.
     Prompts* prompts = nullptr;
     std::function<bool(EditorSession& session, QWidget* owner)> load;
     EditorDialogs* dialogs = nullptr;
 };
 
 // Runs the whole loading sequence for `session` in a modal LoadingDialog
-// (status texts, Cancel, message boxes owned by it). True when it ended with
-// OK; false after a failure (its message already shown) or Cancel.
-bool runLoadingDialog(EditorSession& session, QWidget* parent = nullptr);
+// (status texts, Cancel, message boxes owned by it; `boxes` answers them
+// instead when given). True when it ended with OK; false after a failure
+// (its message already shown) or Cancel.
+bool runLoadingDialog(EditorSession& session, QWidget* parent = nullptr, Prompts* boxes = nullptr);
 
 // Delay between showing the main window and grabbing it.
 inline constexpr int kScreenshotDelayMs = 500;
+// In the screenshot run, message boxes answer themselves with their default
+// button after this delay (so an unattended demo never waits for a click).
+inline constexpr int kUnattendedAnswerMs = 1500;
 
 // Exit codes of the editor.
 inline constexpr int kEditorExitOk = 0;

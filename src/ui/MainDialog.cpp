@@ -170,9 +170,12 @@ void MainDialog::buildControls() {
     connect(careerList_, &QTreeWidget::itemSelectionChanged, this, &MainDialog::showCareer);
     connect(jobList_, &QTreeWidget::itemSelectionChanged, this, &MainDialog::showJob);
 
+    // Labels wrap rather than clip when the interface font runs wide.
     auto label = [&](const char* text, int x, int y, int w, int h) {
         auto* shown = new QLabel(QString::fromUtf8(text), client);
         shown->setGeometry(du.rect(x, y, w, h));
+        shown->setWordWrap(true);
+        shown->setAlignment(Qt::AlignLeft | Qt::AlignTop);
         return shown;
     };
     auto lineEdit = [&](TextField field, int x, int y, int w, int h) {
@@ -200,9 +203,9 @@ void MainDialog::buildControls() {
     internalCareerName_ = lineEdit(TextField::InternalCareerName, 240, 26, 142, 12);
     label("Career name:", 157, 42, 82, 8);
     careerName_ = lineEdit(TextField::CareerName, 240, 40, 142, 12);
-    label("Male offer dialog text:", 157, 57, 82, 8);
+    label("Male offer dialog text:", 157, 57, 82, 18);
     maleOffer_ = multiLineEdit(TextField::MaleOffer, 240, 55, 142, 32);
-    label("Female offer dialog text:", 157, 92, 82, 8);
+    label("Female offer dialog text:", 157, 92, 82, 18);
     femaleOffer_ = multiLineEdit(TextField::FemaleOffer, 240, 90, 142, 32);
 
     picture_ = new QLabel(client);
@@ -218,9 +221,9 @@ void MainDialog::buildControls() {
     maleJobName_ = lineEdit(TextField::MaleJobName, 241, 188, 142, 12);
     label("Female job name:", 157, 204, 83, 8);
     femaleJobName_ = lineEdit(TextField::FemaleJobName, 241, 202, 142, 12);
-    label("Job description:", 157, 218, 83, 8);
+    label("Job description:", 157, 218, 83, 12);
     jobDescription_ = multiLineEdit(TextField::JobDescription, 241, 216, 142, 46);
-    label("In the job names, \\n functions as a 'next line'", 157, 231, 77, 51)->setWordWrap(true);
+    label("In the job names, \\n functions as a 'next line'", 157, 231, 77, 51);
 
     jobDetails_ = new QPushButton(QStringLiteral("&Job details"), client);
     jobDetails_->setGeometry(du.rect(258, 271, 50, 14));

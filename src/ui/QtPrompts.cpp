@@ -2,7 +2,10 @@
 
 #include <QFileDialog>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QStringList>
+#include <QTimer>
+#include <cstdio>
 
 namespace jf {
 
@@ -71,6 +74,22 @@ PromptAnswer QtPrompts::show(const PromptMessage& message) {
     box.setTextFormat(Qt::PlainText);
     if (message.buttons == PromptButtons::YesNoCancel || message.buttons == PromptButtons::YesNo) {
         box.setDefaultButton(QMessageBox::Yes);
+    } else {
+        box.setDefaultButton(QMessageBox::Ok);
+    }
+    if (unattendedMs_ > 0) {
+        QTimer::singleShot(unattendedMs_, &box, [&box, &message] {
+            QAbstractButton* answer = box.defaultButton();
+            std::fprintf(stderr, "%s: %s -> %s\n", message.caption.c_str(), message.text.c_str(),
+                         answer != nullptr
+                             ? answer->text().remove(QLatin1Char('&')).toStdString().c_str()
+                             : "closed");
+            if (answer != nullptr) {
+                answer->click();
+            } else {
+                box.reject();
+            }
+        });
     }
     switch (box.exec()) {
         case QMessageBox::Ok:

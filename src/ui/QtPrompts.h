@@ -21,6 +21,11 @@ public:
     void setOwner(QWidget* owner) { owner_ = owner; }
     QWidget* owner() const { return owner_; }
 
+    // For unattended runs (the demo's screenshot): when `delayMs` > 0 every
+    // box is answered with its default button after that delay, and the
+    // text and answer are written to the standard error stream.
+    void setUnattended(int delayMs) { unattendedMs_ = delayMs; }
+
     PromptAnswer show(const PromptMessage& message) override;
     // No status line outside the progress window: ignored.
     void status(const std::string& text) override;
@@ -29,6 +34,7 @@ public:
 
 private:
     QPointer<QWidget> owner_;
+    int unattendedMs_ = 0;
 };
 
 // The filter string of a Qt file dialog for a choice: "Career files (*.car)".

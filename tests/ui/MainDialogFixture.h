@@ -1,0 +1,113 @@
+#pragma once
+// A main window on a test installation, loaded by the real loading sequence
+// run synchronously on the test's thread, with scripted prompts.
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTest>
+#include <memory>
+
+#include "TestInstallation.h"
+#include "careers/CareerDatabase.h"
+#include "platform/SettingsStore.h"
+#include "startup/EditorSession.h"
+#include "startup/Loader.h"
+#include "support/FakeFileSystem.h"
+#include "support/FaultInjectingFileSystem.h"
+#include "support/ScriptedPrompts.h"
+#include "ui/CareerListControl.h"
+#include "ui/MainDialog.h"
+
+namespace jf::test {
+
+class MainDialogFixture : public ::testing::Test {
+protected:
+    // Installs `installation` and opens the window; the load must succeed.
+    void open(EditorDialogs* dialogs = nullptr) {
+        installation.install(disk);
+        createWindow(dialogs);
+        ASSERT_TRUE(window->initialise());
+        window->show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
+        prompts.shown.clear();
+        prompts.statuses.clear();
+    }
+
+    void createWindow(EditorDialogs* dialogs = nullptr) {
+        session = std::make_unique<EditorSession>(fs, settings);
+        session->state.installation.gameDataFolder = kTestGameFolder;
+        session->state.installation.installedPacks = 0x01;
+        session->state.installation.knownPacks = 0x01;
+        window = std::make_unique<MainDialog>(*session, prompts, loadStep(), dialogs);
+    }
+
+    MainDialog::LoadStep loadStep() {
+        return [this](QWidget*) {
+            ++loads;
+            if (failLoads) {
+                return false;
+            }
+            LoadRequest request;
+            request.folder = session->state.installation.gameDataFolder;
+            runLoader(request, *session, prompts);
+            return request.resultCode.load() == kLoadResultOk;
+        };
+    }
+
+    // ---- Shortcuts
+    CareerListControl& careers() { return *window->careerList(); }
+    CareerListControl& jobs() { return *window->jobList(); }
+    CareerDatabase& database() { return session->database; }
+    std::string entry(std::size_t position, std::size_t row, int slot) {
+        std::string text;
+        database().careerStrings(position)->getString(row, slot, StringTable::kText, text);
+        return text;
+    }
+    QString shown(TextField field) { return window->fieldText(field); }
+
+    void clickRow(CareerListControl& list, int row,
+                  Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+        const QPoint at = list.visualRect(list.model()->index(row, 1)).center();
+        QTest::mouseClick(list.viewport(), Qt::LeftButton, modifiers, at);
+    }
+    // Replaces a single-line field's text by typing it, one keystroke each.
+    void retype(TextField field, const QString& text) {
+        auto* edit = qobject_cast<QLineEdit*>(window->fieldWidget(field));
+        ASSERT_NE(edit, nullptr);
+        edit->selectAll();
+        QTest::keyClick(edit, Qt::Key_Delete);
+        QTest::keyClicks(edit, text);
+    }
+
+    // Types any characters (QTest's key clicks know ASCII only): one key
+    // event carrying each character as its text.
+    static void typeText(QWidget* widget, const QString& text) {
+        for (const QChar c : text) {
+            QKeyEvent press(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, QString(c));
+            QApplication::sendEvent(widget, &press);
+            QKeyEvent release(QEvent::KeyRelease, Qt::Key_unknown, Qt::NoModifier, QString(c));
+            QApplication::sendEvent(widget, &release);
+        }
+    }
+
+    std::vector<std::uint8_t> bytesOf(const char* path) {
+        return disk.fileBytes(path).value_or(std::vector<std::uint8_t>{});
+    }
+
+    TestInstallation installation;
+    FakeFileSystem disk;
+    FaultInjectingFileSystem fs{disk};
+    MemorySettingsStore settings;
+    ScriptedPrompts prompts;
+    std::unique_ptr<EditorSession> session;
+    std::unique_ptr<MainDialog> window;
+    int loads = 0;
+    bool failLoads = false;
+};
+
+}  // namespace jf::test
