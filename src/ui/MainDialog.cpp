@@ -28,6 +28,12 @@
 #include "ui/LineBreaks.h"
 
 #ifdef Q_OS_WIN
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#ifndef WIN32_LEAN_AND_MEAN
+#define WIN32_LEAN_AND_MEAN
+#endif
 #include <windows.h>
 #endif
 
@@ -259,7 +265,9 @@ void MainDialog::addSystemMenuAbout() {
 #ifdef Q_OS_WIN
 bool MainDialog::nativeEvent(const QByteArray& eventType, void* message, qintptr* result) {
     const MSG* msg = static_cast<const MSG*>(message);
-    if (msg->message == WM_SYSCOMMAND && (msg->wParam & 0xFFF0) == command::kAbout) {
+    constexpr WPARAM kCommandMask = 0xFFF0;
+    if (msg->message == WM_SYSCOMMAND &&
+        (msg->wParam & kCommandMask) == static_cast<WPARAM>(command::kAbout)) {
         showAbout();
         *result = 0;
         return true;
@@ -375,6 +383,9 @@ void MainDialog::applyEnabling(const ControlEnabling& enabling) {
     chanceCards_->setEnabled(enabling.chanceCards);
 }
 
+// The picture is set whenever the shown career changes or its icons are
+// replaced (not again at every repaint); the label keeps its own copy, so
+// the one it replaces is released with it.
 void MainDialog::setPicture(const QImage& image) {
     shownPicture_ = image;
     picture_->setPixmap(QPixmap::fromImage(image));

@@ -12,6 +12,7 @@ using test::kTestButtonPath;
 using test::kTestCareersPath;
 using test::kTestCarPortalPath;
 using test::kTestPopupPath;
+using test::TestInstallation;
 
 class SaveAndExitTest : public test::MainDialogFixture {
 protected:
@@ -57,6 +58,31 @@ TEST_F(SaveAndExitTest, SaveWritesReloadsAndReportsCompletion) {
     EXPECT_EQ(shown(TextField::CareerName), QStringLiteral("Edited"));
     EXPECT_EQ(entry(0, 0, kSlotUsEnglish), "Edited");
     EXPECT_EQ(window->result(), 0);
+}
+
+// Texts that are only looked at are written back byte for byte; an edit in a
+// double-byte code page works on characters, so a trail byte 0x5C is never
+// taken for the backslash of "\n".
+TEST_F(SaveAndExitTest, LanguageTextsAreWrittenBackUnchanged) {
+    open();
+    const std::string japaneseName = entry(0, 0, test::kSlotJapanese);
+    const std::string russianName = entry(0, 0, test::kSlotRussian);
+    window->setLanguage(test::kSlotRussian);
+    window->setLanguage(test::kSlotJapanese);
+    EXPECT_EQ(shown(TextField::MaleJobName), QString::fromUtf8("\xE8\xA1\xA8n"));
+    typeText(window->fieldWidget(TextField::MaleJobName), QStringLiteral("X"));
+    EXPECT_EQ(entry(0, 3, test::kSlotJapanese),
+              std::string(TestInstallation::kJapaneseJobName) + "X");
+
+    window->action(command::kSave)->trigger();
+    ASSERT_EQ(loads, 2);
+    EXPECT_EQ(entry(0, 0, test::kSlotJapanese), japaneseName);
+    EXPECT_EQ(entry(0, 0, test::kSlotRussian), russianName);
+    EXPECT_EQ(entry(0, 3, test::kSlotJapanese), "\x95\x5CnX");
+    window->setLanguage(test::kSlotJapanese);
+    EXPECT_EQ(shown(TextField::CareerName),
+              QString::fromStdString(TestInstallation::japaneseCareerName()));
+    EXPECT_EQ(shown(TextField::MaleJobName), QString::fromUtf8("\xE8\xA1\xA8nX"));
 }
 
 TEST_F(SaveAndExitTest, ReloadDiscardsChangesAndKeepsTheJobRow) {

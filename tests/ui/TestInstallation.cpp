@@ -73,6 +73,7 @@ TestInstallation::TestInstallation() {
     tracks[0].texts[3][kSlotFrench] = "Petit\r\nCommis";
     tracks[0].texts[0][kSlotRussian] = encoded(russianCareerName(), kCodePageCyrillic);
     tracks[0].texts[0][kSlotJapanese] = encoded(japaneseCareerName(), kCodePageJapanese);
+    tracks[0].texts[3][kSlotJapanese] = kJapaneseJobName;
 }
 
 Bytes TestInstallation::careerContainer() const {

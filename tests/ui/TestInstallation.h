@@ -40,7 +40,9 @@ public:
     // Tracks 1, 3 and 7 with ten levels each. Texts are "<tag> e<entry>
     // s<slot>" with tags A, B, C, except:
     //   track 1 entry 3 (male job name of level 0), slots 0 and 2: two lines;
-    //   track 1 entry 0, slot 12: Russian, slot 14: Japanese (in their code pages).
+    //   track 1 entry 0, slot 12: Russian, slot 14: Japanese (in their code pages);
+    //   track 1 entry 3, slot 14: the Japanese character U+8868 (Shift-JIS
+    //   0x95 0x5C, a trail byte equal to a backslash) followed by "n".
     TestInstallation();
 
     std::vector<TestTrack> tracks;
@@ -56,6 +58,8 @@ public:
 
     static std::string russianCareerName();   // UTF-8
     static std::string japaneseCareerName();  // UTF-8
+    // Shift-JIS bytes of entry 3, slot 14 of track 1.
+    static constexpr char kJapaneseJobName[] = "\x95\x5Cn";
     // The global texts: entry e, slot s = "global e<e> s<s>".
     static constexpr std::size_t kGlobalTextCount = 6;
 
