@@ -1,0 +1,90 @@
+#include "ui/DialogSupport.h"
+
+#include <QAbstractButton>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+
+#include "exchange/ExchangeMessages.h"
+#include "platform/CodePages.h"
+#include "ui/LineBreaks.h"
+
+namespace jf {
+
+namespace {
+
+class EnterPressesDefault final : public QObject {
+public:
+    EnterPressesDefault(QPlainTextEdit* field, QAbstractButton* button)
+        : QObject(field), field_(field), button_(button) {}
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (watched == field_ && event->type() == QEvent::KeyPress) {
+            const auto* key = static_cast<QKeyEvent*>(event);
+            if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) {
+                if (key->modifiers().testFlag(Qt::ControlModifier)) {
+                    field_->textCursor().insertText(QStringLiteral("\n"));
+                } else if (button_ != nullptr && button_->isEnabled()) {
+                    button_->click();
+                }
+                return true;
+            }
+        }
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    QPlainTextEdit* field_;
+    QAbstractButton* button_;
+};
+
+}  // namespace
+
+PromptMessage fieldWarning(const std::string& text) {
+    // The application's name is the caption of these messages, as of every
+    // message box that names no caption of its own.
+    return {text, kApplicationCaption, PromptButtons::Ok, PromptIcon::Warning};
+}
+
+PromptMessage unstorableTextWarning() {
+    return {kUnstorableText, kUnstorableCaption, PromptButtons::Ok, PromptIcon::Warning};
+}
+
+void focusAndSelect(QWidget* field) {
+    if (field == nullptr) {
+        return;
+    }
+    field->setFocus(Qt::OtherFocusReason);
+    if (auto* line = qobject_cast<QLineEdit*>(field)) {
+        line->selectAll();
+    } else if (auto* multi = qobject_cast<QPlainTextEdit*>(field)) {
+        multi->selectAll();
+    }
+}
+
+void makeEnterPressDefault(QPlainTextEdit* field, QAbstractButton* defaultButton) {
+    field->installEventFilter(new EnterPressesDefault(field, defaultButton));
+}
+
+FieldText::FieldText(std::string bytes, int codePage, bool multiLine)
+    : bytes_(std::move(bytes)), codePage_(codePage), multiLine_(multiLine) {
+    std::string text = toUtf8Lossy(bytes_, codePage_);
+    if (multiLine_) {
+        text = multiLineFieldText(text);
+    }
+    shown_ = QString::fromStdString(text);
+}
+
+std::optional<std::string> FieldText::stored(const QString& now) const {
+    if (now == shown_) {
+        return bytes_;
+    }
+    std::string text = now.toStdString();
+    if (multiLine_) {
+        text = multiLineDataText(text);
+    }
+    return fromUtf8(text, codePage_);
+}
+
+}  // namespace jf

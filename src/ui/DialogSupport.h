@@ -1,0 +1,63 @@
+#pragma once
+// What the editing dialogs share: the warning a refused field gets, moving
+// the focus to a field with its text selected, multi-line fields in which
+// Enter presses the dialog's default button, and texts that travel between
+// a field and the code-page bytes the game stores.
+
+#include <QObject>
+#include <QString>
+#include <optional>
+#include <string>
+
+#include "platform/Prompts.h"
+
+class QAbstractButton;
+class QPlainTextEdit;
+class QWidget;
+
+namespace jf {
+
+// A refused number: the field's message, the application's caption, the
+// warning icon and an OK button.
+PromptMessage fieldWarning(const std::string& text);
+
+// A typed character that the code page of the text's language cannot hold.
+inline constexpr char kUnstorableText[] =
+    "The text contains a character that cannot be stored in the code page of its "
+    "language.\n\nPlease change the text.";
+inline constexpr char kUnstorableCaption[] = "Warning";
+PromptMessage unstorableTextWarning();
+
+// Gives the field the input focus and selects its whole text.
+void focusAndSelect(QWidget* field);
+
+// A multi-line field in a dialog: Enter presses `defaultButton`; Ctrl+Enter
+// types a line break. The filter belongs to the field.
+void makeEnterPressDefault(QPlainTextEdit* field, QAbstractButton* defaultButton);
+
+// One text as a field shows it and as it is stored.
+class FieldText {
+public:
+    FieldText() = default;
+    // The stored bytes (code page `codePage`) and the field form: line
+    // breaks as '\n' for multi-line fields, bytes that do not decode as
+    // U+FFFD.
+    FieldText(std::string bytes, int codePage, bool multiLine);
+
+    const QString& shown() const { return shown_; }
+    const std::string& bytes() const { return bytes_; }
+
+    // The bytes to store for what the field holds now: the original bytes
+    // when the field still shows them unchanged (so texts that did not
+    // decode cleanly survive untouched), else the typed text encoded;
+    // nullopt when the code page cannot hold it.
+    std::optional<std::string> stored(const QString& now) const;
+
+private:
+    std::string bytes_;
+    QString shown_;
+    int codePage_ = 0;
+    bool multiLine_ = false;
+};
+
+}  // namespace jf

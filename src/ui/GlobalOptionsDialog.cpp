@@ -1,0 +1,126 @@
+#include "ui/GlobalOptionsDialog.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <limits>
+
+#include "careers/CareerDatabase.h"
+#include "careers/GlobalOptionsForm.h"
+#include "platform/Prompts.h"
+#include "ui/DialogSupport.h"
+#include "ui/DialogUnits.h"
+#include "ui/SpinButton.h"
+
+namespace jf {
+
+namespace {
+
+constexpr int kWidthDu = 280;
+constexpr int kHeightDu = 188;
+constexpr int kSpinWidthDu = 10;
+// Rows of the eight fields; the mood note takes the place of one row
+// between the sixth and the seventh.
+constexpr std::array<int, kGlobalOptionCount> kRowTopDu = {8, 24, 40, 56, 72, 88, 130, 146};
+constexpr int kNoteTopDu = 106;
+
+QString objectNameFor(int id) {
+    return QStringLiteral("control%1").arg(id);
+}
+
+}  // namespace
+
+GlobalOptionsDialog::GlobalOptionsDialog(Prompts& prompts, CareerDatabase& database,
+                                         QWidget* parent)
+    : QDialog(parent), prompts_(prompts), database_(database) {
+    setWindowTitle(QString::fromUtf8(kCaption));
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                   Qt::WindowCloseButtonHint);
+    buildControls();
+
+    const auto& fields = globalOptionFields();
+    for (std::size_t i = 0; i < fields.size(); ++i) {
+        spins_[i]->setRange(fields[i].minimum, fields[i].maximum);
+        edits_[i]->setText(
+            QString::number(globalOptionValue(database_.globalOptions(), fields[i].entry)));
+    }
+    for (QLineEdit* field : edits_) {
+        connect(field, &QLineEdit::textChanged, this, [this] { changed_ = true; });
+    }
+    changed_ = false;
+}
+
+void GlobalOptionsDialog::buildControls() {
+    const DialogUnits du(font());
+    setFixedSize(du.size(kWidthDu, kHeightDu));
+
+    const auto& fields = globalOptionFields();
+    for (std::size_t i = 0; i < fields.size(); ++i) {
+        const GlobalOptionField& field = fields[i];
+        const int top = kRowTopDu[i];
+        auto* label = new QLabel(QString::fromUtf8(field.label), this);
+        label->setGeometry(du.rect(7, top + 2, 110, 8));
+        if (field.prefix[0] != '\0') {
+            auto* prefix = new QLabel(QString::fromUtf8(field.prefix), this);
+            prefix->setGeometry(du.rect(119, top + 2, 6, 8));
+        }
+        auto* edit = new QLineEdit(this);
+        edit->setObjectName(objectNameFor(field.editId));
+        edit->setMaxLength(std::numeric_limits<int>::max());
+        edit->setGeometry(du.rect(126, top, 44, 12));
+        label->setBuddy(edit);
+        auto* spinner = new SpinButton(edit, du.x(kSpinWidthDu));
+        spinner->setObjectName(objectNameFor(field.spinId));
+        edits_[i] = edit;
+        spins_[i] = spinner;
+        int textLeft = 174;
+        if (field.unit[0] != '\0') {
+            auto* unit = new QLabel(QString::fromUtf8(field.unit), this);
+            unit->setGeometry(du.rect(textLeft, top + 2, 8, 8));
+            textLeft += 10;
+        }
+        auto* range = new QLabel(QString::fromUtf8(field.range), this);
+        range->setGeometry(du.rect(textLeft, top + 2, kWidthDu - 7 - textLeft, 8));
+    }
+    auto* note = new QLabel(QString::fromUtf8(kMoodNote), this);
+    note->setWordWrap(true);
+    note->setGeometry(du.rect(7, kNoteTopDu, 266, 18));
+
+    ok_ = new QPushButton(QStringLiteral("OK"), this);
+    ok_->setObjectName(objectNameFor(1));
+    ok_->setGeometry(du.rect(166, 167, 50, 14));
+    ok_->setDefault(true);
+    ok_->setAutoDefault(true);
+    cancel_ = new QPushButton(QStringLiteral("Cancel"), this);
+    cancel_->setObjectName(objectNameFor(2));
+    cancel_->setGeometry(du.rect(223, 167, 50, 14));
+    connect(ok_, &QPushButton::clicked, this, &GlobalOptionsDialog::accept);
+    connect(cancel_, &QPushButton::clicked, this, &GlobalOptionsDialog::reject);
+
+    for (std::size_t i = 1; i < edits_.size(); ++i) {
+        setTabOrder(edits_[i - 1], edits_[i]);
+    }
+    setTabOrder(edits_.back(), ok_);
+    setTabOrder(ok_, cancel_);
+}
+
+void GlobalOptionsDialog::accept() {
+    const auto& fields = globalOptionFields();
+    std::array<std::int16_t, kGlobalOptionCount> values{};
+    for (const std::size_t position : kGlobalOptionReadOrder) {
+        const NumericCheck check =
+            checkGlobalOptionField(fields[position], edits_[position]->text().toStdString());
+        if (!check.ok) {
+            prompts_.show(fieldWarning(check.message));
+            focusAndSelect(edits_[position]);
+            return;
+        }
+        values[fields[position].entry] = static_cast<std::int16_t>(check.value);
+    }
+    if (changed_) {
+        storeGlobalOptions(database_.globalOptions(), values);
+    }
+    QDialog::accept();
+}
+
+}  // namespace jf

@@ -1,0 +1,238 @@
+#include "ui/GlobalTextsDialog.h"
+
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <limits>
+
+#include "careers/CareerDatabase.h"
+#include "careers/DefaultTexts.h"
+#include "platform/CodePages.h"
+#include "platform/Prompts.h"
+#include "ui/DialogUnits.h"
+
+namespace jf {
+
+namespace {
+
+constexpr int kWidthDu = 334;
+constexpr int kHeightDu = 327;
+constexpr int kFieldLeftDu = 89;
+constexpr int kFieldWidthDu = 238;
+constexpr std::array<int, kGlobalTextFieldCount> kFieldTopDu = {19,  35,  51,  82,  113,
+                                                                144, 175, 206, 237, 268};
+constexpr int kSingleLineHeightDu = 14;
+constexpr int kMultiLineHeightDu = 29;
+
+QString objectNameFor(int id) {
+    return QStringLiteral("control%1").arg(id);
+}
+
+}  // namespace
+
+GlobalTextsDialog::GlobalTextsDialog(Prompts& prompts, CareerDatabase& database,
+                                     DefaultsSource defaults, QWidget* parent)
+    : QDialog(parent),
+      prompts_(prompts),
+      database_(database),
+      defaultsSource_(std::move(defaults)) {
+    if (!defaultsSource_) {
+        defaultsSource_ = [] { return defaultGlobalTextsBody(); };
+    }
+    setWindowTitle(QString::fromUtf8(kCaption));
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                   Qt::WindowCloseButtonHint);
+    buildControls();
+
+    // Always opens in USEnglish, whatever language the main window shows.
+    updating_ = true;
+    languages_->setCurrentIndex(0);
+    updating_ = false;
+    shownLanguage_ = 0;
+    loadFields();
+}
+
+void GlobalTextsDialog::buildControls() {
+    const DialogUnits du(font());
+    setFixedSize(du.size(kWidthDu, kHeightDu));
+
+    auto* heading = new QLabel(
+        QStringLiteral("These are texts used in the message windows in the game."), this);
+    heading->setGeometry(du.rect(7, 5, 320, 8));
+
+    ok_ = new QPushButton(QStringLiteral("OK"), this);
+    cancel_ = new QPushButton(QStringLiteral("Cancel"), this);
+    defaults_ = new QPushButton(QStringLiteral("Defaults"), this);
+
+    const auto& fields = globalTextFields();
+    for (std::size_t i = 0; i < fields.size(); ++i) {
+        const GlobalTextField& info = fields[i];
+        const int top = kFieldTopDu[i];
+        auto* label = new QLabel(QString::fromUtf8(info.label), this);
+        label->setGeometry(du.rect(7, top + 3, 80, 8));
+        QWidget* widget = nullptr;
+        if (info.multiLine) {
+            auto* edit = new QPlainTextEdit(this);
+            edit->setGeometry(du.rect(kFieldLeftDu, top, kFieldWidthDu, kMultiLineHeightDu));
+            edit->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+            edit->setTabChangesFocus(true);
+            makeEnterPressDefault(edit, ok_);
+            connect(edit, &QPlainTextEdit::textChanged, this, [this] {
+                if (!updating_) {
+                    dirty_ = true;
+                }
+            });
+            widget = edit;
+        } else {
+            auto* edit = new QLineEdit(this);
+            edit->setGeometry(du.rect(kFieldLeftDu, top, kFieldWidthDu, kSingleLineHeightDu));
+            edit->setMaxLength(std::numeric_limits<int>::max());
+            connect(edit, &QLineEdit::textChanged, this, [this] {
+                if (!updating_) {
+                    dirty_ = true;
+                }
+            });
+            widget = edit;
+        }
+        widget->setObjectName(objectNameFor(info.editId));
+        label->setBuddy(widget);
+        fields_[i] = widget;
+    }
+
+    auto* languageLabel = new QLabel(QStringLiteral("Language:"), this);
+    languageLabel->setGeometry(du.rect(7, 308, 34, 8));
+    languages_ = new QComboBox(this);
+    languages_->setObjectName(objectNameFor(1008));
+    for (const char* name : kGlobalTextLanguages) {
+        languages_->addItem(QString::fromUtf8(name));
+    }
+    languages_->setGeometry(du.rect(43, 305, 100, 13));
+    languageLabel->setBuddy(languages_);
+    connect(languages_, &QComboBox::currentIndexChanged, this,
+            &GlobalTextsDialog::languageSelected);
+
+    ok_->setObjectName(objectNameFor(1));
+    ok_->setGeometry(du.rect(167, 305, 50, 14));
+    ok_->setDefault(true);
+    ok_->setAutoDefault(true);
+    cancel_->setObjectName(objectNameFor(2));
+    cancel_->setGeometry(du.rect(222, 305, 50, 14));
+    defaults_->setObjectName(objectNameFor(1152));
+    defaults_->setGeometry(du.rect(277, 305, 50, 14));
+    defaults_->setAutoDefault(false);
+    connect(ok_, &QPushButton::clicked, this, &GlobalTextsDialog::accept);
+    connect(cancel_, &QPushButton::clicked, this, &GlobalTextsDialog::reject);
+    connect(defaults_, &QPushButton::clicked, this, &GlobalTextsDialog::loadDefaults);
+
+    for (std::size_t i = 1; i < fields_.size(); ++i) {
+        setTabOrder(fields_[i - 1], fields_[i]);
+    }
+    setTabOrder(fields_.back(), languages_);
+    setTabOrder(languages_, ok_);
+    setTabOrder(ok_, cancel_);
+    setTabOrder(cancel_, defaults_);
+}
+
+QString GlobalTextsDialog::fieldText(std::size_t position) const {
+    if (auto* line = qobject_cast<QLineEdit*>(fields_[position])) {
+        return line->text();
+    }
+    return static_cast<QPlainTextEdit*>(fields_[position])->toPlainText();
+}
+
+void GlobalTextsDialog::setFieldText(std::size_t position, const QString& text) {
+    if (auto* line = qobject_cast<QLineEdit*>(fields_[position])) {
+        line->setText(text);
+    } else {
+        static_cast<QPlainTextEdit*>(fields_[position])->setPlainText(text);
+    }
+}
+
+void GlobalTextsDialog::showTexts(const GlobalTextValues& texts) {
+    const auto& fields = globalTextFields();
+    updating_ = true;
+    for (std::size_t i = 0; i < fields.size(); ++i) {
+        shown_[i] = FieldText(texts[i], codePageForSlot(shownLanguage_), fields[i].multiLine);
+        setFieldText(i, shown_[i].shown());
+    }
+    updating_ = false;
+}
+
+void GlobalTextsDialog::loadFields() {
+    // An entry the table lacks leaves its field as it was.
+    GlobalTextValues texts;
+    for (std::size_t i = 0; i < texts.size(); ++i) {
+        texts[i] = shown_[i].bytes();
+    }
+    readGlobalTexts(database_.globalTexts(), shownLanguage_, texts);
+    showTexts(texts);
+    dirty_ = false;
+}
+
+bool GlobalTextsDialog::storeFields(int slot) {
+    // The fields hold texts of shownLanguage_; they are stored in `slot`,
+    // which is always that language.
+    GlobalTextValues texts;
+    for (std::size_t i = 0; i < texts.size(); ++i) {
+        const std::optional<std::string> bytes = shown_[i].stored(fieldText(i));
+        if (!bytes) {
+            prompts_.show(unstorableTextWarning());
+            focusAndSelect(fields_[i]);
+            return false;
+        }
+        texts[i] = *bytes;
+    }
+    storeGlobalTexts(database_, slot, texts);
+    changed_ = true;
+    return true;
+}
+
+void GlobalTextsDialog::languageSelected(int index) {
+    if (updating_ || index < 0 || index == shownLanguage_) {
+        return;
+    }
+    if (dirty_) {
+        const PromptAnswer answer = prompts_.show(
+            {kSaveQuestion, kQuestionCaption, PromptButtons::YesNo, PromptIcon::Question});
+        if (answer == PromptAnswer::Yes && !storeFields(shownLanguage_)) {
+            // Not storable in its language: stay there with what was typed.
+            updating_ = true;
+            languages_->setCurrentIndex(shownLanguage_);
+            updating_ = false;
+            return;
+        }
+    }
+    shownLanguage_ = index;
+    loadFields();
+}
+
+void GlobalTextsDialog::loadDefaults() {
+    const std::vector<std::uint8_t> body = defaultsSource_();
+    GlobalTextValues texts;
+    for (std::size_t i = 0; i < texts.size(); ++i) {
+        texts[i] = shown_[i].bytes();
+    }
+    switch (readDefaultGlobalTexts(body, languages_->currentIndex(), texts)) {
+        case DefaultTextsStatus::Missing:
+            prompts_.show(errorMessage(kDefaultsMissingMessage, "Error"));
+            return;
+        case DefaultTextsStatus::Damaged:
+            prompts_.show(errorMessage(kDefaultsDamagedMessage, "Error"));
+            return;
+        case DefaultTextsStatus::Ok:
+            break;
+    }
+    showTexts(texts);
+    dirty_ = true;
+}
+
+void GlobalTextsDialog::accept() {
+    if (dirty_ && !storeFields(languages_->currentIndex())) {
+        return;
+    }
+    QDialog::accept();
+}
+
+}  // namespace jf

@@ -1,0 +1,175 @@
+#include "ui/IconDialog.h"
+
+#include <QGroupBox>
+#include <QLabel>
+#include <QPixmap>
+#include <QPushButton>
+
+#include "careers/BmpFile.h"
+#include "careers/IconStore.h"
+#include "platform/FileSystem.h"
+#include "platform/Prompts.h"
+#include "ui/Artwork.h"
+#include "ui/DialogUnits.h"
+
+namespace jf {
+
+namespace {
+
+constexpr int kWidthDu = 183;
+constexpr int kHeightDu = 183;
+constexpr char kErrorCaption[] = "Error!";
+
+constexpr char kCannotLoadPopup[] =
+    "Can't load the Popup bitmap!\n\nContact the author of this program!\n\n";
+constexpr char kCannotLoadButton[] =
+    "Can't load the Button bitmap!\n\nContact the author of this program!\n\n";
+constexpr char kCannotOpenFile[] = "Couldn't open this file!";
+constexpr char kCannotCreateFile[] = "Couldn't create this file!";
+constexpr char kCannotSaveBitmap[] = "Couldn't save the bitmap!";
+
+std::string wrongSizeMessage(int width, int height) {
+    return "Couldn't load the bitmap!\n\nMake sure it's width is " + std::to_string(width) +
+           " pixels, it's height is " + std::to_string(height) + " and it hasn't got compression.";
+}
+
+FileChoice bitmapFileChoice(bool saving) {
+    FileChoice choice;
+    choice.filters = {{"Bitmap files (*.BMP)", "*.BMP"}};
+    choice.initialName = "*.BMP";
+    choice.defaultExtension = saving ? "BMP" : "";
+    return choice;
+}
+
+QString objectNameFor(int id) {
+    return QStringLiteral("control%1").arg(id);
+}
+
+}  // namespace
+
+IconDialog::IconDialog(Prompts& prompts, FileSystem& fileSystem, const IconStore& icons,
+                       std::uint16_t trackId, QWidget* parent)
+    : QDialog(parent), prompts_(prompts), fileSystem_(fileSystem) {
+    setWindowTitle(QString::fromUtf8(kCaption));
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                   Qt::WindowCloseButtonHint);
+    buildControls();
+
+    // Both icons are tried, so both messages can appear.
+    if (!icons.getPopupIcon(trackId, popup_)) {
+        prompts_.show(errorMessage(std::string(kCannotLoadPopup) + kContactLine, kErrorCaption));
+        opened_ = false;
+    }
+    if (!icons.getButtonIcon(trackId, button_)) {
+        prompts_.show(errorMessage(std::string(kCannotLoadButton) + kContactLine, kErrorCaption));
+        opened_ = false;
+    }
+    showPictures();
+}
+
+int IconDialog::exec() {
+    if (!opened_) {
+        setResult(QDialog::Rejected);
+        return QDialog::Rejected;
+    }
+    return QDialog::exec();
+}
+
+void IconDialog::buildControls() {
+    const DialogUnits du(font());
+    setFixedSize(du.size(kWidthDu, kHeightDu));
+
+    auto* popupGroup = new QGroupBox(QStringLiteral("Popup icon"), this);
+    popupGroup->setGeometry(du.rect(7, 7, 169, 68));
+    auto* buttonGroup = new QGroupBox(QStringLiteral("Button icons"), this);
+    buttonGroup->setGeometry(du.rect(7, 80, 168, 74));
+
+    auto picture = [&](int id, int x, int y, int w, int h) {
+        auto* label = new QLabel(this);
+        label->setObjectName(objectNameFor(id));
+        label->setGeometry(du.rect(x, y, w, h));
+        label->setFrameShape(QFrame::Box);
+        label->setAlignment(Qt::AlignCenter);
+        return label;
+    };
+    popupPicture_ = picture(1023, 28, 23, 58, 41);
+    buttonPicture_ = picture(1018, 50, 100, 77, 16);
+
+    auto button = [&](const char* text, int id, int x, int y) {
+        auto* pushButton = new QPushButton(QString::fromUtf8(text), this);
+        pushButton->setObjectName(objectNameFor(id));
+        pushButton->setGeometry(du.rect(x, y, 50, 14));
+        pushButton->setAutoDefault(false);
+        return pushButton;
+    };
+    importPopup_ = button("Import...", 1019, 106, 25);
+    exportPopup_ = button("Export...", 1020, 106, 45);
+    importButtons_ = button("Import...", 1021, 36, 127);
+    exportButtons_ = button("Export...", 1022, 96, 127);
+    ok_ = button("OK", 1, 68, 162);
+    cancel_ = button("Cancel", 2, 126, 162);
+    ok_->setDefault(true);
+    connect(importPopup_, &QPushButton::clicked, this, &IconDialog::importPopup);
+    connect(exportPopup_, &QPushButton::clicked, this, &IconDialog::exportPopup);
+    connect(importButtons_, &QPushButton::clicked, this, &IconDialog::importButtons);
+    connect(exportButtons_, &QPushButton::clicked, this, &IconDialog::exportButtons);
+    connect(ok_, &QPushButton::clicked, this, &IconDialog::accept);
+    connect(cancel_, &QPushButton::clicked, this, &IconDialog::reject);
+}
+
+void IconDialog::showPictures() {
+    popupPicture_->setPixmap(QPixmap::fromImage(toImage(popup_)));
+    buttonPicture_->setPixmap(QPixmap::fromImage(toImage(button_)));
+}
+
+void IconDialog::importInto(Bitmap& target, int width, int height) {
+    const std::optional<std::string> path = prompts_.chooseOpenFile(bitmapFileChoice(false));
+    if (!path) {
+        return;
+    }
+    const std::unique_ptr<File> file = fileSystem_.open(*path, OpenMode::Read);
+    if (!file) {
+        prompts_.show(errorMessage(kCannotOpenFile, kErrorCaption));
+        return;
+    }
+    Bitmap read;
+    if (!readBitmapFile(*file, read, nullptr, width, height)) {
+        prompts_.show(errorMessage(wrongSizeMessage(width, height), kErrorCaption));
+        return;
+    }
+    target = std::move(read);
+    showPictures();
+}
+
+void IconDialog::exportFrom(const Bitmap& source) {
+    const std::optional<std::string> path = prompts_.chooseSaveFile(bitmapFileChoice(true));
+    if (!path) {
+        return;
+    }
+    const std::unique_ptr<File> file = fileSystem_.open(*path, OpenMode::CreateTruncate);
+    if (!file) {
+        prompts_.show(errorMessage(kCannotCreateFile, kErrorCaption));
+        return;
+    }
+    if (!writeBitmapFile(*file, source)) {
+        prompts_.show(errorMessage(kCannotSaveBitmap, kErrorCaption));
+    }
+}
+
+void IconDialog::importPopup() {
+    importInto(popup_, kPopupWidth, kPopupHeight);
+}
+
+void IconDialog::exportPopup() {
+    exportFrom(popup_);
+}
+
+void IconDialog::importButtons() {
+    importInto(button_, kButtonWidth, kButtonHeight);
+}
+
+void IconDialog::exportButtons() {
+    exportFrom(button_);
+}
+
+}  // namespace jf

@@ -1,0 +1,77 @@
+#include "ui/ReplaceCareerDialog.h"
+
+#include <QLabel>
+#include <QPushButton>
+
+#include "careers/CareerDatabase.h"
+#include "platform/CodePages.h"
+#include "platform/Prompts.h"
+#include "ui/CareerListControl.h"
+#include "ui/DialogUnits.h"
+
+namespace jf {
+
+namespace {
+
+constexpr int kWidthDu = 244;
+constexpr int kHeightDu = 221;
+constexpr int kIdColumnWidth = 35;
+constexpr int kNameColumnWidth = 275;
+
+}  // namespace
+
+ReplaceCareerDialog::ReplaceCareerDialog(Prompts& prompts, const CareerDatabase& database,
+                                         QWidget* parent)
+    : QDialog(parent), prompts_(prompts) {
+    setWindowTitle(QString::fromUtf8(kCaption));
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                   Qt::WindowCloseButtonHint);
+    const DialogUnits du(font());
+    setFixedSize(du.size(kWidthDu, kHeightDu));
+
+    auto* explanation = new QLabel(QString::fromUtf8(kExplanation), this);
+    explanation->setGeometry(du.rect(7, 7, 230, 17));
+    explanation->setWordWrap(true);
+
+    list_ = new CareerListControl(this);
+    list_->setObjectName(QStringLiteral("control1001"));
+    list_->setGeometry(du.rect(7, 34, 230, 156));
+    list_->addColumn(QStringLiteral("ID"), kIdColumnWidth);
+    list_->addColumn(QStringLiteral("Internal career name"), kNameColumnWidth);
+    for (std::size_t position = 0; position < database.trackCount(); ++position) {
+        const CareerTrack* track = database.track(position);
+        list_->appendRow({QStringLiteral("#%1").arg(track->id),
+                          QString::fromStdString(
+                              toUtf8Lossy(track->career.internalCareerName, kNeutralCodePage))},
+                         static_cast<int>(position));
+    }
+    // The first row is selected but not focused.
+    if (QTreeWidgetItem* first = list_->topLevelItem(0)) {
+        first->setSelected(true);
+    }
+
+    ok_ = new QPushButton(QStringLiteral("OK"), this);
+    ok_->setObjectName(QStringLiteral("control1"));
+    ok_->setGeometry(du.rect(129, 200, 50, 14));
+    ok_->setDefault(true);
+    ok_->setAutoDefault(true);
+    cancel_ = new QPushButton(QStringLiteral("Cancel"), this);
+    cancel_->setObjectName(QStringLiteral("control2"));
+    cancel_->setGeometry(du.rect(187, 200, 50, 14));
+    connect(ok_, &QPushButton::clicked, this, &ReplaceCareerDialog::accept);
+    connect(cancel_, &QPushButton::clicked, this, &ReplaceCareerDialog::reject);
+    setTabOrder(list_, ok_);
+    setTabOrder(ok_, cancel_);
+}
+
+void ReplaceCareerDialog::accept() {
+    const int row = list_->selectedRow();
+    if (row < 0) {
+        prompts_.show(errorMessage(kNoSelectionMessage, "Error"));
+        return;
+    }
+    chosenTrack_ = static_cast<std::size_t>(list_->rowData(row));
+    QDialog::accept();
+}
+
+}  // namespace jf

@@ -1,0 +1,148 @@
+// The real dialogs opened from the main window, and what the window takes
+// back from them.
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+#include <QToolButton>
+
+#include "DialogTestSupport.h"
+#include "MainDialogFixture.h"
+#include "ui/GlobalOptionsDialog.h"
+#include "ui/GlobalTextsDialog.h"
+#include "ui/JobDetailsDialog.h"
+#include "ui/SpinButton.h"
+#include "ui/StandardDialogs.h"
+
+namespace jf {
+namespace {
+
+class StandardDialogsTest : public test::MainDialogFixture {
+protected:
+    void SetUp() override {
+        installation.install(disk);
+        session = std::make_unique<EditorSession>(fs, settings);
+        session->state.installation.gameDataFolder = test::kTestGameFolder;
+        session->state.installation.installedPacks = 0x01;
+        session->state.installation.knownPacks = 0x01;
+        dialogs = std::make_unique<StandardDialogs>(*session, prompts);
+        window = std::make_unique<MainDialog>(*session, prompts, loadStep(), dialogs.get());
+        ASSERT_TRUE(window->initialise());
+        window->show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
+        prompts.shown.clear();
+    }
+    // Gives a level values every field of the job details accepts.
+    void makeValid(std::size_t level) {
+        JobLevel& job = database().careerChunk(0)->levels[level];
+        for (std::size_t i = 0; i < 7; ++i) {
+            job.value(i) = static_cast<std::int32_t>(level);
+        }
+        for (std::size_t i = 10; i < 17; ++i) {
+            job.value(i) = -5;
+        }
+        job.startHour = 9;
+        job.endHour = 17;
+    }
+
+    std::unique_ptr<StandardDialogs> dialogs;
+};
+
+// Presses OK; a dialog that stays open (a refused field) is cancelled, so
+// that the test cannot hang.
+template <typename T>
+void pressOk(T& dialog) {
+    QTest::mouseClick(dialog.okButton(), Qt::LeftButton);
+    if (dialog.isVisible()) {
+        dialog.reject();
+    }
+}
+
+TEST_F(StandardDialogsTest, JobDetailsOkRenamesTheJobRow) {
+    makeValid(2);
+    makeValid(3);
+    clickRow(jobs(), 3);
+    const JobLevel before = database().careerChunk(0)->levels[3];
+    test::whenModal<JobDetailsDialog>([](JobDetailsDialog& details) {
+        test::retype(details.edit(JobDetailField::InternalName), "Renamed job");
+        test::retype(details.edit(JobDetailField::Salary), "40000");
+        pressOk(details);
+    });
+    QTest::mouseClick(window->jobDetailsButton(), Qt::LeftButton);
+    EXPECT_TRUE(prompts.shown.empty());
+    const JobLevel& after = database().careerChunk(0)->levels[3];
+    EXPECT_EQ(after.internalJobName, "Renamed job");
+    EXPECT_EQ(after.salary, 40000);
+    EXPECT_EQ(after.reserved8, before.reserved8);
+    EXPECT_EQ(after.extraText, before.extraText);
+    EXPECT_EQ(jobs().rowText(3, 1), "Renamed job");
+    EXPECT_FALSE(window->isClean());
+}
+
+TEST_F(StandardDialogsTest, JobDetailsGetTheLevelBelowAsMinimum) {
+    clickRow(jobs(), 2);
+    const std::int32_t previousCooking = database().careerChunk(0)->levels[1].cookingNeeded;
+    std::int64_t minimum = -1;
+    test::whenModal<JobDetailsDialog>([&](JobDetailsDialog& details) {
+        minimum = details.spin(JobDetailField::Cooking)->minimum();
+        QTest::mouseClick(details.cancelButton(), Qt::LeftButton);
+    });
+    QTest::mouseClick(window->jobDetailsButton(), Qt::LeftButton);
+    EXPECT_EQ(minimum, previousCooking);
+    EXPECT_TRUE(window->isClean());
+}
+
+TEST_F(StandardDialogsTest, GlobalOptionsUnchangedKeepTheWindowClean) {
+    ASSERT_TRUE(database().setOption(4, 2));  // the installation's 14 is above the range
+    test::whenModal<GlobalOptionsDialog>([](GlobalOptionsDialog& options) { pressOk(options); });
+    window->action(command::kGlobalOptions)->trigger();
+    EXPECT_TRUE(window->isClean());
+    test::whenModal<GlobalOptionsDialog>([](GlobalOptionsDialog& options) {
+        QTest::mouseClick(options.spin(2)->upButton(), Qt::LeftButton);
+        pressOk(options);
+    });
+    window->action(command::kGlobalOptions)->trigger();
+    EXPECT_TRUE(prompts.shown.empty());
+    EXPECT_FALSE(window->isClean());
+    std::int16_t start = 0;
+    ASSERT_TRUE(database().option(2, start));
+    EXPECT_EQ(start, 13);
+}
+
+TEST_F(StandardDialogsTest, TextsStoredAtALanguageChangeCountEvenAfterCancel) {
+    test::whenModal<GlobalTextsDialog>([this](GlobalTextsDialog& texts) {
+        texts.field(0)->setFocus();
+        QTest::keyClicks(texts.field(0), "!");
+        prompts.answers = {PromptAnswer::Yes};
+        texts.languageList()->setCurrentIndex(test::kSlotGerman);
+        QTest::mouseClick(texts.cancelButton(), Qt::LeftButton);
+    });
+    window->action(command::kGlobalTexts)->trigger();
+    std::string text;
+    ASSERT_TRUE(database().globalText(0, 0, text));
+    EXPECT_EQ(text.back(), '!');
+    EXPECT_FALSE(window->isClean());
+    // Exit therefore asks before the texts are lost.
+    prompts.shown.clear();
+    prompts.answers = {PromptAnswer::Cancel};
+    window->requestExit();
+    ASSERT_EQ(prompts.shown.size(), 1u);
+    EXPECT_EQ(prompts.shown[0].text, "Do you want to save the careers?");
+    EXPECT_TRUE(window->isVisible());
+}
+
+TEST_F(StandardDialogsTest, GlobalTextsCancelledWithoutStoringKeepTheWindowClean) {
+    test::whenModal<GlobalTextsDialog>([](GlobalTextsDialog& texts) {
+        texts.field(0)->setFocus();
+        QTest::keyClicks(texts.field(0), "!");
+        QTest::mouseClick(texts.cancelButton(), Qt::LeftButton);
+    });
+    window->action(command::kGlobalTexts)->trigger();
+    EXPECT_TRUE(window->isClean());
+}
+
+}  // namespace
+}  // namespace jf
