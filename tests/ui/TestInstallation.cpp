@@ -79,11 +79,11 @@ TestInstallation::TestInstallation() {
 Bytes TestInstallation::careerContainer() const {
     std::vector<TrackSpec> specs;
     for (const TestTrack& track : tracks) {
-        TrackSpec spec;
-        spec.id = track.id;
-        spec.careerBody = buildPackedCareerBody(track.internalName, track.levels);
-        spec.stringsBody = buildLanguageTableBody(track.texts);
-        specs.push_back(spec);
+        TrackSpec built;
+        built.id = track.id;
+        built.careerBody = buildPackedCareerBody(track.internalName, track.levels);
+        built.stringsBody = buildLanguageTableBody(track.texts);
+        specs.push_back(built);
     }
     return buildCareerContainer(specs);
 }
