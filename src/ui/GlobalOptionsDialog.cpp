@@ -23,6 +23,8 @@ constexpr int kSpinWidthDu = 10;
 // between the sixth and the seventh.
 constexpr std::array<int, kGlobalOptionCount> kRowTopDu = {8, 24, 40, 56, 72, 88, 130, 146};
 constexpr int kNoteTopDu = 106;
+constexpr int kUnitLeftDu = 174;
+constexpr int kRangeLeftDu = 184;
 
 QString objectNameFor(int id) {
     return QStringLiteral("control%1").arg(id);
@@ -73,14 +75,16 @@ void GlobalOptionsDialog::buildControls() {
         spinner->setObjectName(objectNameFor(field.spinId));
         edits_[i] = edit;
         spins_[i] = spinner;
-        int textLeft = 174;
+        // The unit, when there is one, stands between the field and the range.
         if (field.unit[0] != '\0') {
             auto* unit = new QLabel(QString::fromUtf8(field.unit), this);
-            unit->setGeometry(du.rect(textLeft, top + 2, 8, 8));
-            textLeft += 10;
+            unit->setGeometry(du.rect(kUnitLeftDu, top + 2, 8, 8));
         }
+        // A text that names its own unit ("times normal salary ...") starts
+        // where the units stand; the bare ranges line up behind them.
+        const int rangeLeft = field.range[0] == '(' ? kRangeLeftDu : kUnitLeftDu;
         auto* range = new QLabel(QString::fromUtf8(field.range), this);
-        range->setGeometry(du.rect(textLeft, top + 2, kWidthDu - 7 - textLeft, 8));
+        range->setGeometry(du.rect(rangeLeft, top + 2, kWidthDu - 7 - rangeLeft, 8));
     }
     auto* note = new QLabel(QString::fromUtf8(kMoodNote), this);
     note->setWordWrap(true);

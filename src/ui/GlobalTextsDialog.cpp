@@ -102,13 +102,13 @@ void GlobalTextsDialog::buildControls() {
     }
 
     auto* languageLabel = new QLabel(QStringLiteral("Language:"), this);
-    languageLabel->setGeometry(du.rect(7, 308, 34, 8));
+    languageLabel->setGeometry(du.rect(7, 308, 40, 8));
     languages_ = new QComboBox(this);
     languages_->setObjectName(objectNameFor(1008));
     for (const char* name : kGlobalTextLanguages) {
         languages_->addItem(QString::fromUtf8(name));
     }
-    languages_->setGeometry(du.rect(43, 305, 100, 13));
+    languages_->setGeometry(du.rect(49, 305, 100, 13));
     languageLabel->setBuddy(languages_);
     connect(languages_, &QComboBox::currentIndexChanged, this,
             &GlobalTextsDialog::languageSelected);

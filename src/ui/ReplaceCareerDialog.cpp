@@ -2,6 +2,7 @@
 
 #include <QLabel>
 #include <QPushButton>
+#include <algorithm>
 
 #include "careers/CareerDatabase.h"
 #include "platform/CodePages.h"
@@ -27,15 +28,20 @@ ReplaceCareerDialog::ReplaceCareerDialog(Prompts& prompts, const CareerDatabase&
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowCloseButtonHint);
     const DialogUnits du(font());
-    setFixedSize(du.size(kWidthDu, kHeightDu));
 
     auto* explanation = new QLabel(QString::fromUtf8(kExplanation), this);
-    explanation->setGeometry(du.rect(7, 7, 230, 17));
     explanation->setWordWrap(true);
+    // Two lines in the classic dialog font; a wider font needs more, and
+    // everything below moves down by what it needs.
+    const QRect textArea = du.rect(7, 7, 230, 17);
+    const int extra =
+        std::max(0, explanation->heightForWidth(textArea.width()) - textArea.height());
+    explanation->setGeometry(textArea.adjusted(0, 0, 0, extra));
+    setFixedSize(du.size(kWidthDu, kHeightDu) + QSize(0, extra));
 
     list_ = new CareerListControl(this);
     list_->setObjectName(QStringLiteral("control1001"));
-    list_->setGeometry(du.rect(7, 34, 230, 156));
+    list_->setGeometry(du.rect(7, 34, 230, 156).translated(0, extra));
     list_->addColumn(QStringLiteral("ID"), kIdColumnWidth);
     list_->addColumn(QStringLiteral("Internal career name"), kNameColumnWidth);
     for (std::size_t position = 0; position < database.trackCount(); ++position) {
@@ -52,12 +58,12 @@ ReplaceCareerDialog::ReplaceCareerDialog(Prompts& prompts, const CareerDatabase&
 
     ok_ = new QPushButton(QStringLiteral("OK"), this);
     ok_->setObjectName(QStringLiteral("control1"));
-    ok_->setGeometry(du.rect(129, 200, 50, 14));
+    ok_->setGeometry(du.rect(129, 200, 50, 14).translated(0, extra));
     ok_->setDefault(true);
     ok_->setAutoDefault(true);
     cancel_ = new QPushButton(QStringLiteral("Cancel"), this);
     cancel_->setObjectName(QStringLiteral("control2"));
-    cancel_->setGeometry(du.rect(187, 200, 50, 14));
+    cancel_->setGeometry(du.rect(187, 200, 50, 14).translated(0, extra));
     connect(ok_, &QPushButton::clicked, this, &ReplaceCareerDialog::accept);
     connect(cancel_, &QPushButton::clicked, this, &ReplaceCareerDialog::reject);
     setTabOrder(list_, ok_);
