@@ -11,6 +11,7 @@
 #include "startup/Startup.h"
 #include "ui/LoadingDialog.h"
 #include "ui/QtPrompts.h"
+#include "ui/StandardDialogs.h"
 
 namespace jf {
 
@@ -47,7 +48,9 @@ int runEditor(SettingsStore& store, const LegacySearchPlaces& places, FileSystem
     };
     int exitCode = kEditorExitOk;
     {
-        MainDialog window(session, prompts, load, options.dialogs);
+        StandardDialogs editingDialogs(session, prompts);
+        MainDialog window(session, prompts, load,
+                          options.dialogs != nullptr ? options.dialogs : &editingDialogs);
         boxes.setOwner(&window);
         if (!window.initialise()) {
             exitCode = kEditorExitFailed;

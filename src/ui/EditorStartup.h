@@ -22,7 +22,7 @@ struct EditorStartupOptions {
     // Message boxes then answer themselves (kUnattendedAnswerMs).
     std::string screenshotPath;
     // Replacements for tests; empty / nullptr for the real ones (message
-    // boxes, the loading window, the placeholder dialogs). With `prompts`
+    // boxes, the loading window, the editing dialogs of StandardDialogs). With `prompts`
     // and no `load`, the loading window's boxes go to `prompts` too.
     Prompts* prompts = nullptr;
     std::function<bool(EditorSession& session, QWidget* owner)> load;
