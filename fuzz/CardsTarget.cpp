@@ -50,9 +50,14 @@ struct CardState {
 
 // A generated tree plays a card's sounds before its text and its changes,
 // so a card read from a tree that plays them elsewhere comes back with its
-// sounds first; the other items keep their order.
+// sounds first; the other items keep their order. A level without items has
+// no card, so the save writes nothing for it: a text found there without
+// any item does not come back.
 TrackCards soundsFirst(TrackCards cards) {
     for (ChanceCard& card : cards) {
+        if (card.items.empty()) {
+            card.textIndex = 0;
+        }
         std::stable_partition(card.items.begin(), card.items.end(), [](const CardItem& item) {
             return item.kind == CardItem::kKindSound;
         });

@@ -155,7 +155,8 @@ TrackState stateOf(EditorSession& session, std::size_t position) {
     for (const ChanceCard& card : track->cards) {
         state.cardItems.push_back(card.items);
         std::array<std::string, kLanguageSlotCount> texts;
-        if (card.textIndex != 0) {
+        // A card without items is no card: its text does not travel.
+        if (card.textIndex != 0 && !card.items.empty()) {
             for (int slot = 0; slot < kLanguageSlotCount; ++slot) {
                 session.database.globalText(card.textIndex - 1u, slot,
                                             texts[static_cast<std::size_t>(slot)]);
@@ -166,6 +167,41 @@ TrackState stateOf(EditorSession& session, std::size_t position) {
     session.icons.getPopupIcon(track->id, state.popup);
     session.icons.getButtonIcon(track->id, state.button);
     return state;
+}
+
+// Which part of a track differs, for the report.
+std::string firstDifference(const TrackState& a, const TrackState& b) {
+    if (a.name != b.name) {
+        return "the internal name";
+    }
+    if (a.levels.size() != b.levels.size()) {
+        return "the level count";
+    }
+    for (std::size_t level = 0; level < a.levels.size(); ++level) {
+        if (!(a.levels[level] == b.levels[level])) {
+            return "level " + std::to_string(level);
+        }
+    }
+    if (a.strings != b.strings) {
+        return "the strings";
+    }
+    for (std::size_t level = 0; level < a.cardItems.size(); ++level) {
+        if (a.cardItems[level] != b.cardItems[level]) {
+            return "the card items of level " + std::to_string(level);
+        }
+        if (a.cardTexts[level] != b.cardTexts[level]) {
+            std::string texts;
+            for (std::size_t slot = 0; slot < a.cardTexts[level].size(); ++slot) {
+                if (a.cardTexts[level][slot] != b.cardTexts[level][slot]) {
+                    texts += " [slot " + std::to_string(slot) + ": \"" + a.cardTexts[level][slot] +
+                             "\" became \"" + b.cardTexts[level][slot] + "\"]";
+                }
+            }
+            return "the card text of level " + std::to_string(level) + " (" +
+                   std::to_string(a.cardItems[level].size()) + " items)" + texts;
+        }
+    }
+    return !(a.popup == b.popup) ? "the popup icon" : "the button icon";
 }
 
 bool overflowShown(const test::ScriptedPrompts& prompts) {
@@ -225,8 +261,10 @@ int runExchange(const char* target, const char* extension, const std::uint8_t* d
         return 0;  // card texts may have found no free entry
     }
     for (std::size_t p = 0; p < kTrackCount; ++p) {
-        check(stateOf(session, p) == before[p], target,
-              "exporting and importing again changed track " + std::to_string(p));
+        const TrackState after = stateOf(session, p);
+        check(after == before[p], target,
+              "exporting and importing again changed track " + std::to_string(p) + ": " +
+                  firstDifference(before[p], after));
     }
     return 0;
 }

@@ -9,6 +9,7 @@
 #                      (default <build folder>/work); kept between runs, so
 #                      later runs start from what earlier ones found
 #   JF_FUZZ_PARALLEL   targets run at the same time (default: number of cores)
+#   JF_FUZZ_SEED       libFuzzer's random seed (default: a new one each run)
 #
 # Each target starts from its seeds in fuzz/corpus/<target> and the regression
 # inputs in fuzz/regressions/<target>. Limits per input: 3 s of run time,
@@ -60,7 +61,7 @@ run_target() {
     "$BUILD/fuzz/fuzz_$target" "$dir/corpus" "${seeds[@]}" \
         -max_total_time="$SECONDS_EACH" -timeout="$TIMEOUT_S" \
         -malloc_limit_mb="$MALLOC_LIMIT_MB" -rss_limit_mb="$RSS_LIMIT_MB" \
-        -max_len="$MAX_LEN" -print_final_stats=1 -artifact_prefix="$dir/findings/" \
+        -max_len="$MAX_LEN" ${JF_FUZZ_SEED:+-seed="$JF_FUZZ_SEED"} -print_final_stats=1 -artifact_prefix="$dir/findings/" \
         >"$dir/log" 2>&1 || true
 }
 
