@@ -174,9 +174,9 @@ TEST(Bitmap, PasteOntoItselfUsesTheOldPixels) {
 
 TEST(BmpRead, TwentyFourBitsWithoutTableGivesNoPalette) {
     // Width 3: rows of 9 bytes padded to 12, stored bottom-up.
-    BmpSpec spec = test::rgbSpec(
+    BmpSpec recipe = test::rgbSpec(
         3, 2, [](int x, int y) { return std::uint32_t((x * 40) << 16 | (y * 100) << 8 | 0x0F); });
-    const ReadResult r = readBytes(buildBmp(spec));
+    const ReadResult r = readBytes(buildBmp(recipe));
     ASSERT_TRUE(r.ok);
     EXPECT_TRUE(r.palette.empty());
     ASSERT_EQ(r.bitmap.width(), 3);
@@ -187,18 +187,18 @@ TEST(BmpRead, TwentyFourBitsWithoutTableGivesNoPalette) {
 }
 
 TEST(BmpRead, EightBitsWithZeroColoursUsedHas256EntriesAndPixelsAt1078) {
-    BmpSpec spec;
-    spec.width = 3;
-    spec.height = 2;
-    spec.bitsPerPixel = 8;
-    spec.coloursUsed = 0;
+    BmpSpec recipe;
+    recipe.width = 3;
+    recipe.height = 2;
+    recipe.bitsPerPixel = 8;
+    recipe.coloursUsed = 0;
     for (std::uint32_t i = 0; i < 256; ++i) {
-        spec.table.push_back(i << 16 | (255 - i) << 8 | (i ^ 0x55));
+        recipe.table.push_back(i << 16 | (255 - i) << 8 | (i ^ 0x55));
     }
-    spec.pixels = {0, 1, 255, 128, 7, 200};
+    recipe.pixels = {0, 1, 255, 128, 7, 200};
     // The offset field is ignored: a wrong value must not move the pixels.
-    spec.pixelOffset = 54;
-    const std::vector<std::uint8_t> bytes = buildBmp(spec);
+    recipe.pixelOffset = 54;
+    const std::vector<std::uint8_t> bytes = buildBmp(recipe);
     ASSERT_EQ(bytes.size(), 54u + 1024u + 2 * 4);
     // Bottom row first: picture row 1 (128, 7, 200) is at 54 + 1024.
     EXPECT_EQ(bytes[54 + 1024], 128);
@@ -209,19 +209,19 @@ TEST(BmpRead, EightBitsWithZeroColoursUsedHas256EntriesAndPixelsAt1078) {
     EXPECT_EQ(r.palette[0], (Rgb{0, 255, 0x55}));
     EXPECT_EQ(r.palette[200], rgbOf(200u << 16 | 55u << 8 | (200u ^ 0x55)));
     for (int i = 0; i < 6; ++i) {
-        EXPECT_EQ(r.bitmap.pixel(i % 3, i / 3), r.palette[spec.pixels[i]]) << i;
+        EXPECT_EQ(r.bitmap.pixel(i % 3, i / 3), r.palette[recipe.pixels[i]]) << i;
     }
 }
 
 TEST(BmpRead, ColoursUsedSetsTableLengthAndIndexesPastItAreBlack) {
-    BmpSpec spec;
-    spec.width = 4;
-    spec.height = 1;
-    spec.bitsPerPixel = 8;
-    spec.coloursUsed = 2;
-    spec.table = {0xFF0000, 0x00FF00};
-    spec.pixels = {1, 0, 1, 9};
-    const ReadResult r = readBytes(buildBmp(spec));
+    BmpSpec recipe;
+    recipe.width = 4;
+    recipe.height = 1;
+    recipe.bitsPerPixel = 8;
+    recipe.coloursUsed = 2;
+    recipe.table = {0xFF0000, 0x00FF00};
+    recipe.pixels = {1, 0, 1, 9};
+    const ReadResult r = readBytes(buildBmp(recipe));
     ASSERT_TRUE(r.ok);
     EXPECT_EQ(r.palette, (Palette{kRed, kGreen}));
     EXPECT_EQ(r.bitmap.pixel(0, 0), kGreen);
@@ -230,17 +230,17 @@ TEST(BmpRead, ColoursUsedSetsTableLengthAndIndexesPastItAreBlack) {
 }
 
 TEST(BmpRead, OneBitRowsWithPadding) {
-    BmpSpec spec;
-    spec.width = 10;  // 2 bytes of bits, padded to 4
-    spec.height = 3;
-    spec.bitsPerPixel = 1;
-    spec.table = {0x000000, 0xFFFFFF};
+    BmpSpec recipe;
+    recipe.width = 10;  // 2 bytes of bits, padded to 4
+    recipe.height = 3;
+    recipe.bitsPerPixel = 1;
+    recipe.table = {0x000000, 0xFFFFFF};
     for (int y = 0; y < 3; ++y) {
         for (int x = 0; x < 10; ++x) {
-            spec.pixels.push_back((x + y) % 3 == 0 ? 1 : 0);
+            recipe.pixels.push_back((x + y) % 3 == 0 ? 1 : 0);
         }
     }
-    const ReadResult r = readBytes(buildBmp(spec));
+    const ReadResult r = readBytes(buildBmp(recipe));
     ASSERT_TRUE(r.ok);
     EXPECT_EQ(r.palette.size(), 2u);
     for (int y = 0; y < 3; ++y) {
@@ -251,18 +251,18 @@ TEST(BmpRead, OneBitRowsWithPadding) {
 }
 
 TEST(BmpRead, FourBitsOddWidth) {
-    BmpSpec spec;
-    spec.width = 5;
-    spec.height = 2;
-    spec.bitsPerPixel = 4;
-    spec.coloursUsed = 16;
+    BmpSpec recipe;
+    recipe.width = 5;
+    recipe.height = 2;
+    recipe.bitsPerPixel = 4;
+    recipe.coloursUsed = 16;
     for (std::uint32_t i = 0; i < 16; ++i) {
-        spec.table.push_back(i * 0x101010);
+        recipe.table.push_back(i * 0x101010);
     }
     for (int i = 0; i < 10; ++i) {
-        spec.pixels.push_back(std::uint32_t((i * 7) % 16));
+        recipe.pixels.push_back(std::uint32_t((i * 7) % 16));
     }
-    const ReadResult r = readBytes(buildBmp(spec));
+    const ReadResult r = readBytes(buildBmp(recipe));
     ASSERT_TRUE(r.ok);
     EXPECT_EQ(r.palette.size(), 16u);
     for (int i = 0; i < 10; ++i) {
@@ -272,13 +272,13 @@ TEST(BmpRead, FourBitsOddWidth) {
 }
 
 TEST(BmpRead, SixteenBitsWithoutCompressionAre555) {
-    BmpSpec spec;
-    spec.width = 3;  // 6 bytes, padded to 8
-    spec.height = 2;
-    spec.bitsPerPixel = 16;
-    spec.pixels = {test::pack555(31, 0, 0),  test::pack555(0, 31, 0), test::pack555(0, 0, 31),
-                   test::pack555(31, 0, 16), test::pack555(1, 2, 3),  0x8000};
-    const ReadResult r = readBytes(buildBmp(spec));
+    BmpSpec recipe;
+    recipe.width = 3;  // 6 bytes, padded to 8
+    recipe.height = 2;
+    recipe.bitsPerPixel = 16;
+    recipe.pixels = {test::pack555(31, 0, 0),  test::pack555(0, 31, 0), test::pack555(0, 0, 31),
+                     test::pack555(31, 0, 16), test::pack555(1, 2, 3),  0x8000};
+    const ReadResult r = readBytes(buildBmp(recipe));
     ASSERT_TRUE(r.ok);
     EXPECT_TRUE(r.palette.empty());
     EXPECT_EQ(r.bitmap.pixel(0, 0), kRed);
@@ -290,77 +290,77 @@ TEST(BmpRead, SixteenBitsWithoutCompressionAre555) {
 }
 
 TEST(BmpRead, SixteenBitsWithBitFields565) {
-    BmpSpec spec;
-    spec.width = 2;
-    spec.height = 1;
-    spec.bitsPerPixel = 16;
-    spec.compression = 3;
-    spec.writeMasks = true;
-    spec.masks = {0xF800, 0x07E0, 0x001F};
-    spec.pixels = {test::pack565(0, 63, 31), test::pack565(16, 32, 0)};
-    const ReadResult r = readBytes(buildBmp(spec));
+    BmpSpec recipe;
+    recipe.width = 2;
+    recipe.height = 1;
+    recipe.bitsPerPixel = 16;
+    recipe.compression = 3;
+    recipe.writeMasks = true;
+    recipe.masks = {0xF800, 0x07E0, 0x001F};
+    recipe.pixels = {test::pack565(0, 63, 31), test::pack565(16, 32, 0)};
+    const ReadResult r = readBytes(buildBmp(recipe));
     ASSERT_TRUE(r.ok);
     EXPECT_EQ(r.bitmap.pixel(0, 0), (Rgb{0, 255, 255}));
     EXPECT_EQ(r.bitmap.pixel(1, 0), (Rgb{132, 130, 0}));
 }
 
 TEST(BmpRead, ThirtyTwoBitsWithoutCompressionIgnoreTheFourthByte) {
-    BmpSpec spec;
-    spec.width = 2;
-    spec.height = 1;
-    spec.bitsPerPixel = 32;
-    spec.pixels = {0xAA112233, 0x00FFFFFF};
-    const ReadResult r = readBytes(buildBmp(spec));
+    BmpSpec recipe;
+    recipe.width = 2;
+    recipe.height = 1;
+    recipe.bitsPerPixel = 32;
+    recipe.pixels = {0xAA112233, 0x00FFFFFF};
+    const ReadResult r = readBytes(buildBmp(recipe));
     ASSERT_TRUE(r.ok);
     EXPECT_EQ(r.bitmap.pixel(0, 0), (Rgb{0x11, 0x22, 0x33}));
     EXPECT_EQ(r.bitmap.pixel(1, 0), kWhite);
 }
 
 TEST(BmpRead, ThirtyTwoBitsWithBitFields) {
-    BmpSpec spec;
-    spec.width = 1;
-    spec.height = 2;
-    spec.bitsPerPixel = 32;
-    spec.compression = 3;
-    spec.writeMasks = true;
-    spec.masks = {0x000000FF, 0x0000FF00, 0x00FF0000};
-    spec.pixels = {0x00332211, 0xFF000080};
-    const ReadResult r = readBytes(buildBmp(spec));
+    BmpSpec recipe;
+    recipe.width = 1;
+    recipe.height = 2;
+    recipe.bitsPerPixel = 32;
+    recipe.compression = 3;
+    recipe.writeMasks = true;
+    recipe.masks = {0x000000FF, 0x0000FF00, 0x00FF0000};
+    recipe.pixels = {0x00332211, 0xFF000080};
+    const ReadResult r = readBytes(buildBmp(recipe));
     ASSERT_TRUE(r.ok);
     EXPECT_EQ(r.bitmap.pixel(0, 0), (Rgb{0x11, 0x22, 0x33}));
     EXPECT_EQ(r.bitmap.pixel(0, 1), (Rgb{0x80, 0, 0}));
 }
 
 TEST(BmpRead, BitFieldsWithColoursUsedSkipTheTable) {
-    BmpSpec spec;
-    spec.width = 1;
-    spec.height = 1;
-    spec.bitsPerPixel = 16;
-    spec.compression = 3;
-    spec.writeMasks = true;
-    spec.masks = {0xF800, 0x07E0, 0x001F};
-    spec.coloursUsed = 2;
-    spec.table = {0x123456, 0x654321};
-    spec.pixels = {test::pack565(31, 0, 0)};
-    const ReadResult r = readBytes(buildBmp(spec));
+    BmpSpec recipe;
+    recipe.width = 1;
+    recipe.height = 1;
+    recipe.bitsPerPixel = 16;
+    recipe.compression = 3;
+    recipe.writeMasks = true;
+    recipe.masks = {0xF800, 0x07E0, 0x001F};
+    recipe.coloursUsed = 2;
+    recipe.table = {0x123456, 0x654321};
+    recipe.pixels = {test::pack565(31, 0, 0)};
+    const ReadResult r = readBytes(buildBmp(recipe));
     ASSERT_TRUE(r.ok);
     EXPECT_EQ(r.bitmap.pixel(0, 0), kRed);
     EXPECT_EQ(r.palette, (Palette{rgbOf(0x123456), rgbOf(0x654321)}));
 }
 
 TEST(BmpRead, TwentyFourBitsWithColoursUsedSkipTheTable) {
-    BmpSpec spec = test::rgbSpec(1, 1, [](int, int) { return 0x0000FFu; });
-    spec.coloursUsed = 1;
-    spec.table = {0xABCDEF};
-    const ReadResult r = readBytes(buildBmp(spec));
+    BmpSpec recipe = test::rgbSpec(1, 1, [](int, int) { return 0x0000FFu; });
+    recipe.coloursUsed = 1;
+    recipe.table = {0xABCDEF};
+    const ReadResult r = readBytes(buildBmp(recipe));
     ASSERT_TRUE(r.ok);
     EXPECT_EQ(r.bitmap.pixel(0, 0), kBlue);
     EXPECT_EQ(r.palette, (Palette{rgbOf(0xABCDEF)}));
 }
 
 TEST(BmpRead, TopDownRows) {
-    BmpSpec spec = test::rgbSpec(2, -3, [](int x, int y) { return std::uint32_t(y << 16 | x); });
-    const std::vector<std::uint8_t> bytes = buildBmp(spec);
+    BmpSpec recipe = test::rgbSpec(2, -3, [](int x, int y) { return std::uint32_t(y << 16 | x); });
+    const std::vector<std::uint8_t> bytes = buildBmp(recipe);
     // Top-down: the first stored row is the top one (red 0), the last red 2.
     EXPECT_EQ(bytes[54 + 2], 0);
     EXPECT_EQ(bytes[54 + 2 * 8 + 2], 2);
@@ -373,26 +373,26 @@ TEST(BmpRead, TopDownRows) {
 }
 
 TEST(BmpRead, TopDownPictureMatchesRequiredSize) {
-    BmpSpec spec = test::rgbSpec(84, -63, [](int, int) { return 0x010203u; });
-    EXPECT_TRUE(readBytes(buildBmp(spec), 84, 63).ok);
+    BmpSpec recipe = test::rgbSpec(84, -63, [](int, int) { return 0x010203u; });
+    EXPECT_TRUE(readBytes(buildBmp(recipe), 84, 63).ok);
 }
 
 // A 4 x 3 run-length picture: runs, an absolute run with padding, a delta,
 // an early end of line and the end mark.
 BmpSpec rle8Spec() {
-    BmpSpec spec;
-    spec.width = 4;
-    spec.height = 3;
-    spec.bitsPerPixel = 8;
-    spec.compression = 1;
-    spec.coloursUsed = 4;
-    spec.table = {0x000000, 0xFF0000, 0x00FF00, 0x0000FF};
-    spec.rawPixelData = {
+    BmpSpec recipe;
+    recipe.width = 4;
+    recipe.height = 3;
+    recipe.bitsPerPixel = 8;
+    recipe.compression = 1;
+    recipe.coloursUsed = 4;
+    recipe.table = {0x000000, 0xFF0000, 0x00FF00, 0x0000FF};
+    recipe.rawPixelData = {
         3, 1, 0, 0,                    // bottom row: red red red, end of line
         0, 3, 2, 3, 1, 0, 1, 2, 0, 0,  // absolute green blue red (+pad), green, end of line
         0, 2, 2, 0, 2, 3, 0, 1,        // delta right 2, blue blue, end of picture
     };
-    return spec;
+    return recipe;
 }
 
 TEST(BmpRead, RunLength8IsDecoded) {
@@ -409,18 +409,18 @@ TEST(BmpRead, RunLength8IsDecoded) {
 }
 
 TEST(BmpRead, RunLength4IsDecoded) {
-    BmpSpec spec;
-    spec.width = 5;
-    spec.height = 2;
-    spec.bitsPerPixel = 4;
-    spec.compression = 2;
-    spec.coloursUsed = 4;
-    spec.table = {0x000000, 0xFF0000, 0x00FF00, 0x0000FF};
-    spec.rawPixelData = {
+    BmpSpec recipe;
+    recipe.width = 5;
+    recipe.height = 2;
+    recipe.bitsPerPixel = 4;
+    recipe.compression = 2;
+    recipe.coloursUsed = 4;
+    recipe.table = {0x000000, 0xFF0000, 0x00FF00, 0x0000FF};
+    recipe.rawPixelData = {
         5, 0x12, 0,    0,                    // bottom row: 1 2 1 2 1, end of line
         0, 3,    0x31, 0x20, 2, 0x30, 0, 1,  // absolute 3 1 2, run 3 0, end
     };
-    const ReadResult r = readBytes(buildBmp(spec));
+    const ReadResult r = readBytes(buildBmp(recipe));
     ASSERT_TRUE(r.ok);
     const Rgb expected[2][5] = {{kBlue, kRed, kGreen, kBlue, kBlack},
                                 {kRed, kGreen, kRed, kGreen, kRed}};
@@ -432,9 +432,9 @@ TEST(BmpRead, RunLength4IsDecoded) {
 }
 
 TEST(BmpRead, RunLengthRunsPastTheEdgeAreClipped) {
-    BmpSpec spec = rle8Spec();
-    spec.rawPixelData = {255, 1, 0, 0, 255, 2, 0, 2, 255, 255, 0, 0, 9, 3, 0, 1};
-    const ReadResult r = readBytes(buildBmp(spec));
+    BmpSpec recipe = rle8Spec();
+    recipe.rawPixelData = {255, 1, 0, 0, 255, 2, 0, 2, 255, 255, 0, 0, 9, 3, 0, 1};
+    const ReadResult r = readBytes(buildBmp(recipe));
     ASSERT_TRUE(r.ok);
     EXPECT_EQ(r.bitmap.pixel(3, 2), kRed);
     EXPECT_EQ(r.bitmap.pixel(0, 1), kGreen);
@@ -443,26 +443,26 @@ TEST(BmpRead, RunLengthRunsPastTheEdgeAreClipped) {
 TEST(BmpRead, RunLengthDataEndingEarlyIsRefused) {
     const BmpSpec full = rle8Spec();
     for (std::size_t n = 1; n < full.rawPixelData.size(); ++n) {
-        BmpSpec spec = full;
-        spec.rawPixelData.resize(n);
+        BmpSpec recipe = full;
+        recipe.rawPixelData.resize(n);
         SCOPED_TRACE(n);
-        expectRefused(buildBmp(spec));
+        expectRefused(buildBmp(recipe));
     }
 }
 
 TEST(BmpRead, RunLengthEndingAfterTheLastRowWithoutEndMarkIsAccepted) {
-    BmpSpec spec = rle8Spec();
-    spec.rawPixelData = {4, 1, 0, 0, 4, 2, 0, 0, 4, 3, 0, 0};
-    const ReadResult r = readBytes(buildBmp(spec));
+    BmpSpec recipe = rle8Spec();
+    recipe.rawPixelData = {4, 1, 0, 0, 4, 2, 0, 0, 4, 3, 0, 0};
+    const ReadResult r = readBytes(buildBmp(recipe));
     ASSERT_TRUE(r.ok);
     EXPECT_EQ(r.bitmap.pixel(3, 0), kBlue);
     EXPECT_EQ(r.bitmap.pixel(3, 2), kRed);
 }
 
 TEST(BmpRead, RunLengthTopDownIsRefused) {
-    BmpSpec spec = rle8Spec();
-    spec.height = -3;
-    expectRefused(buildBmp(spec));
+    BmpSpec recipe = rle8Spec();
+    recipe.height = -3;
+    expectRefused(buildBmp(recipe));
 }
 
 TEST(BmpRead, RequiredSizeIsEnforced) {
@@ -474,18 +474,18 @@ TEST(BmpRead, RequiredSizeIsEnforced) {
 }
 
 TEST(BmpRead, PopupIconWithSixteenColoursIsAccepted) {
-    BmpSpec spec;
-    spec.width = 84;
-    spec.height = 63;
-    spec.bitsPerPixel = 4;
-    spec.coloursUsed = 16;
+    BmpSpec recipe;
+    recipe.width = 84;
+    recipe.height = 63;
+    recipe.bitsPerPixel = 4;
+    recipe.coloursUsed = 16;
     for (std::uint32_t i = 0; i < 16; ++i) {
-        spec.table.push_back(0x0F0000 * i);
+        recipe.table.push_back(0x0F0000 * i);
     }
     for (int i = 0; i < 84 * 63; ++i) {
-        spec.pixels.push_back(std::uint32_t(i / 84) % 16);
+        recipe.pixels.push_back(std::uint32_t(i / 84) % 16);
     }
-    const ReadResult r = readBytes(buildBmp(spec), 84, 63);
+    const ReadResult r = readBytes(buildBmp(recipe), 84, 63);
     ASSERT_TRUE(r.ok);
     EXPECT_EQ(r.palette.size(), 16u);
     EXPECT_EQ(r.bitmap.pixel(83, 62), (Rgb{std::uint8_t(0x0F * (62 % 16)), 0, 0}));
@@ -514,8 +514,8 @@ TEST(BmpRead, EveryTruncationIsRefused) {
     eight.coloursUsed = 2;
     eight.pixels = std::vector<std::uint32_t>(15, 1);
     const BmpSpec deep = test::rgbSpec(3, 2, [](int x, int y) { return std::uint32_t(x + y); });
-    for (const BmpSpec& spec : {eight, deep}) {
-        const std::vector<std::uint8_t> bytes = buildBmp(spec);
+    for (const BmpSpec& recipe : {eight, deep}) {
+        const std::vector<std::uint8_t> bytes = buildBmp(recipe);
         ASSERT_TRUE(readBytes(bytes).ok);
         for (std::size_t n = 0; n < bytes.size(); ++n) {
             SCOPED_TRACE(n);
@@ -556,27 +556,27 @@ TEST(BmpRead, BadHeadersAreRefused) {
 }
 
 TEST(BmpRead, BadMasksAreRefused) {
-    BmpSpec spec;
-    spec.width = 1;
-    spec.height = 1;
-    spec.bitsPerPixel = 16;
-    spec.compression = 3;
-    spec.writeMasks = true;
-    spec.pixels = {0};
-    spec.masks = {0xF00F, 0x0070, 0x0F00};  // red not contiguous
-    expectRefused(buildBmp(spec));
-    spec.masks = {0xF0000, 0x0070, 0x0F00};  // beyond 16 bits
-    expectRefused(buildBmp(spec));
-    spec.writeMasks = false;  // masks missing altogether
-    expectRefused(buildBmp(spec));
+    BmpSpec recipe;
+    recipe.width = 1;
+    recipe.height = 1;
+    recipe.bitsPerPixel = 16;
+    recipe.compression = 3;
+    recipe.writeMasks = true;
+    recipe.pixels = {0};
+    recipe.masks = {0xF00F, 0x0070, 0x0F00};  // red not contiguous
+    expectRefused(buildBmp(recipe));
+    recipe.masks = {0xF0000, 0x0070, 0x0F00};  // beyond 16 bits
+    expectRefused(buildBmp(recipe));
+    recipe.writeMasks = false;  // masks missing altogether
+    expectRefused(buildBmp(recipe));
 }
 
 TEST(BmpRead, HugeRunLengthPictureFromTinyDataIsRefused) {
-    BmpSpec spec = rle8Spec();
-    spec.width = 8192;
-    spec.height = 8192;
-    spec.rawPixelData = {0, 1};
-    expectRefused(buildBmp(spec));
+    BmpSpec recipe = rle8Spec();
+    recipe.width = 8192;
+    recipe.height = 8192;
+    recipe.rawPixelData = {0, 1};
+    expectRefused(buildBmp(recipe));
 }
 
 TEST(BmpRead, RandomDamageNeverCrashes) {

@@ -54,24 +54,25 @@ protected:
         portal_ = folder_ / "CarPortal.iff";
         writeBytes(work_, test::buildCareerContainer(
                               {test::sampleTrack(3, "Three"), test::sampleTrack(7, "Seven")}));
-        test::CardPortalSpec spec;
-        spec.optionsWord = 0x8008;
-        spec.texts = test::sampleGlobalTexts(12);
-        spec.texts[11][0] = "Schulbus \xFC";
-        spec.trees.push_back(
+        test::CardPortalSpec recipe;
+        recipe.optionsWord = 0x8008;
+        recipe.texts = test::sampleGlobalTexts(12);
+        recipe.texts[11][0] = "Schulbus \xFC";
+        recipe.trees.push_back(
             {4124, test::handLaidCardTree({{7,
                                             2,
                                             13,
                                             {CardItem::sound(312),
                                              CardItem::skill(CardItem::kModeSubtract, 18, 3)}}})});
         // The game's dialogs refer to entries 0..11.
-        spec.trees.push_back({4500,
-                              {test::dialogInstruction({1, 2, 3, 4, 5, 0, 6, 0}),
-                               test::dialogInstruction({7, 8, 9, 10, 11, 0, 12, 0})},
-                              "Dialogs"});
+        recipe.trees.push_back({4500,
+                                {test::dialogInstruction({1, 2, 3, 4, 5, 0, 6, 0}),
+                                 test::dialogInstruction({7, 8, 9, 10, 11, 0, 12, 0})},
+                                "Dialogs"});
         // Under the root for later packs, a card of track 3.
-        spec.trees.push_back({4134, test::handLaidCardTree({{3, 0, 14, {CardItem::sound(311)}}})});
-        writeBytes(portal_, test::buildCardPortal(spec));
+        recipe.trees.push_back(
+            {4134, test::handLaidCardTree({{3, 0, 14, {CardItem::sound(311)}}})});
+        writeBytes(portal_, test::buildCardPortal(recipe));
     }
     void TearDown() override {
         std::error_code ignored;
@@ -149,9 +150,9 @@ TEST_F(ChanceCardCliTest, PacksChooseTheRootTree) {
 
 TEST_F(ChanceCardCliTest, DumpFailsOnACardFileWithoutOptions) {
     const fs::path broken = folder_ / "Broken.iff";
-    test::CardPortalSpec spec;
-    spec.withOptions = false;
-    writeBytes(broken, test::buildCardPortal(spec));
+    test::CardPortalSpec recipe;
+    recipe.withOptions = false;
+    writeBytes(broken, test::buildCardPortal(recipe));
     CliResult result = run("cards dump " + quoted(work_) + " " + quoted(broken));
     EXPECT_EQ(result.exitCode, 1);
     EXPECT_EQ(result.err, "Cannot load the Chance Cards!\n");

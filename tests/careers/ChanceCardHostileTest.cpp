@@ -66,27 +66,27 @@ Instructions cardOfTrack3(std::uint16_t level, std::uint16_t sound) {
 }
 
 TEST(ChanceCardHostile, CallCyclesEnd) {
-    CardPortalSpec spec;
+    CardPortalSpec recipe;
     Instructions root = test::cardOpeningInstructions();
     root.push_back(test::cardTreeCall(4200));
     root.push_back(test::cardTreeCall(4124));
-    spec.trees.push_back({4124, root});
+    recipe.trees.push_back({4124, root});
     Instructions sub = cardOfTrack3(1, 312);
     sub.push_back(test::cardTreeCall(4201));
     sub.push_back(test::cardTreeCall(4200));
     sub.push_back(test::cardTreeCall(4124));
-    spec.trees.push_back({4200, sub});
+    recipe.trees.push_back({4200, sub});
     Instructions back = cardOfTrack3(2, 311);
     back.push_back(test::cardTreeCall(4200));
     back.push_back(test::cardTreeCall(4201));
-    spec.trees.push_back({4201, back});
+    recipe.trees.push_back({4201, back});
 
-    MemoryContainer container(test::buildCardPortal(spec));
+    MemoryContainer container(test::buildCardPortal(recipe));
     ASSERT_TRUE(container.ok());
     EXPECT_EQ(findCardTrees(container.view(), 4124).ids,
               (std::vector<std::uint16_t>{4124, 4200, 4201}));
 
-    Loaded loaded(test::buildCardPortal(spec));
+    Loaded loaded(test::buildCardPortal(recipe));
     ASSERT_TRUE(loaded.loaded);
     // Each tree is read once: the cards are not doubled.
     EXPECT_EQ(loaded.db.chanceCard(0, 1)->items, (std::vector<CardItem>{CardItem::sound(312)}));
@@ -94,22 +94,22 @@ TEST(ChanceCardHostile, CallCyclesEnd) {
 }
 
 TEST(ChanceCardHostile, OnlyEightTreesAreFollowedAndTheOthersKept) {
-    CardPortalSpec spec;
+    CardPortalSpec recipe;
     Instructions root = test::cardOpeningInstructions();
     for (std::uint16_t id = 4200; id < 4212; ++id) {
         root.push_back(test::cardTreeCall(id));
     }
-    spec.trees.push_back({4124, root});
+    recipe.trees.push_back({4124, root});
     for (std::uint16_t id = 4200; id < 4212; ++id) {
-        spec.trees.push_back({id, cardOfTrack3(static_cast<std::uint16_t>(id % 10), 312), "Sub"});
+        recipe.trees.push_back({id, cardOfTrack3(static_cast<std::uint16_t>(id % 10), 312), "Sub"});
     }
-    MemoryContainer container(test::buildCardPortal(spec));
+    MemoryContainer container(test::buildCardPortal(recipe));
     ASSERT_TRUE(container.ok());
     const CardTrees trees = findCardTrees(container.view(), 4124);
     EXPECT_EQ(trees.ids,
               (std::vector<std::uint16_t>{4124, 4200, 4201, 4202, 4203, 4204, 4205, 4206}));
 
-    Loaded loaded(test::buildCardPortal(spec));
+    Loaded loaded(test::buildCardPortal(recipe));
     ASSERT_TRUE(loaded.loaded);
     // Trees 4200..4206 give levels 0..6; 4207.. are not read.
     for (std::size_t level = 0; level < kCardsPerTrack; ++level) {
@@ -122,23 +122,24 @@ TEST(ChanceCardHostile, OnlyEightTreesAreFollowedAndTheOthersKept) {
 }
 
 TEST(ChanceCardHostile, TreesThatDoNotDecodeAreSkipped) {
-    CardPortalSpec spec;
+    CardPortalSpec recipe;
     Instructions root = test::cardOpeningInstructions();
     root.push_back(test::cardTreeCall(4200));
     root.push_back(test::cardTreeCall(4201));
-    spec.trees.push_back({4124, root});
+    recipe.trees.push_back({4124, root});
     // 4200 claims 65535 instructions in a 24-byte body.
     test::BhavHeader huge;
     huge.count = 0xFFFF;
-    spec.extra.push_back({kTypeBhav, 4200, 0x10, "Huge",
-                          test::buildBhavBody(huge, {test::rawOf(test::cardPlaySound(1, 0, 0))})});
+    recipe.extra.push_back(
+        {kTypeBhav, 4200, 0x10, "Huge",
+         test::buildBhavBody(huge, {test::rawOf(test::cardPlaySound(1, 0, 0))})});
     // 4201 is a body too short for any header.
-    spec.extra.push_back({kTypeBhav, 4201, 0x10, "Short", Bytes{0x02, 0x80, 0x01}});
-    MemoryContainer container(test::buildCardPortal(spec));
+    recipe.extra.push_back({kTypeBhav, 4201, 0x10, "Short", Bytes{0x02, 0x80, 0x01}});
+    MemoryContainer container(test::buildCardPortal(recipe));
     ASSERT_TRUE(container.ok());
     EXPECT_EQ(findCardTrees(container.view(), 4124).ids, (std::vector<std::uint16_t>{4124, 0, 0}));
 
-    Loaded loaded(test::buildCardPortal(spec));
+    Loaded loaded(test::buildCardPortal(recipe));
     ASSERT_TRUE(loaded.loaded);
     loaded.db.chanceCard(1, 0)->items = {CardItem::sound(312)};
     ASSERT_TRUE(loaded.db.saveChanceCards(loaded.cards.view(), 1));
@@ -147,9 +148,9 @@ TEST(ChanceCardHostile, TreesThatDoNotDecodeAreSkipped) {
 }
 
 TEST(ChanceCardHostile, UndecodableRootIsReplaced) {
-    CardPortalSpec spec;
-    spec.extra.push_back({kTypeBhav, 4124, 0x10, "Broken", Bytes{0x02, 0x80, 0x05, 0x00}});
-    Loaded loaded(test::buildCardPortal(spec));
+    CardPortalSpec recipe;
+    recipe.extra.push_back({kTypeBhav, 4124, 0x10, "Broken", Bytes{0x02, 0x80, 0x05, 0x00}});
+    Loaded loaded(test::buildCardPortal(recipe));
     ASSERT_TRUE(loaded.loaded);
     ASSERT_TRUE(loaded.db.saveChanceCards(loaded.cards.view(), 1));
     MemoryContainer written(loaded.cards.backingBytes());
@@ -160,7 +161,7 @@ TEST(ChanceCardHostile, UndecodableRootIsReplaced) {
 }
 
 TEST(ChanceCardHostile, TargetsOutsideTheTreeGiveNoCards) {
-    CardPortalSpec spec;
+    CardPortalSpec recipe;
     Instructions root = test::cardOpeningInstructions();
     root[4].trueTarget = 6;
     root.push_back(test::cardCareerTest(3, 7, 8));       // 6
@@ -168,8 +169,8 @@ TEST(ChanceCardHostile, TargetsOutsideTheTreeGiveNoCards) {
     root.push_back(test::cardCareerTest(7, 252, 9));     // 8: 252 names none either
     root.push_back(test::cardLevelTest(1, 253, 10));     // 9: 253 is no level test
     root.push_back(test::cardPlaySound(312, 200, 140));  // 10
-    spec.trees.push_back({4124, root});
-    Loaded loaded(test::buildCardPortal(spec));
+    recipe.trees.push_back({4124, root});
+    Loaded loaded(test::buildCardPortal(recipe));
     ASSERT_TRUE(loaded.loaded);
     EXPECT_EQ(loaded.itemCount(), 0u);
 }
@@ -177,7 +178,7 @@ TEST(ChanceCardHostile, TargetsOutsideTheTreeGiveNoCards) {
 TEST(ChanceCardHostile, TooManyItemsFailTheLoad) {
     // 200 career tests for track 3 lead to one level part with two sounds:
     // every match is decoded, so the card would get 400 items.
-    CardPortalSpec spec;
+    CardPortalSpec recipe;
     Instructions root;
     for (int i = 0; i < 200; ++i) {
         root.push_back(test::cardCareerTest(3, 200, static_cast<std::uint8_t>(i + 1)));
@@ -185,8 +186,8 @@ TEST(ChanceCardHostile, TooManyItemsFailTheLoad) {
     root.push_back(test::cardLevelTest(4, 201, 255));    // 200
     root.push_back(test::cardPlaySound(312, 202, 253));  // 201
     root.push_back(test::cardPlaySound(311, 254, 253));  // 202
-    spec.trees.push_back({4124, root});
-    Loaded loaded(test::buildCardPortal(spec));
+    recipe.trees.push_back({4124, root});
+    Loaded loaded(test::buildCardPortal(recipe));
     EXPECT_FALSE(loaded.loaded);
     EXPECT_EQ(loaded.itemCount(), 0u);
     EXPECT_FALSE(loaded.db.saveChanceCards(loaded.cards.view(), 1));
@@ -200,8 +201,8 @@ TEST(ChanceCardHostile, TooManyItemsFailTheLoad) {
             }
         }
     }
-    spec.trees[0].instructions = root;
-    Loaded fits(test::buildCardPortal(spec));
+    recipe.trees[0].instructions = root;
+    Loaded fits(test::buildCardPortal(recipe));
     ASSERT_TRUE(fits.loaded);
     EXPECT_EQ(fits.db.chanceCard(0, 4)->items.size(), 256u);
 }
@@ -211,13 +212,13 @@ TEST(ChanceCardHostile, LargestTreesLoadInBoundedTime) {
     // track 3 or a level test, pointing somewhere in 0..252: every career
     // test is decoded, but the work per tree is bounded by the 252
     // addressable instructions, not by the count.
-    CardPortalSpec spec;
+    CardPortalSpec recipe;
     std::mt19937 random(7);
     Instructions root = test::cardOpeningInstructions();
     for (std::uint16_t id = 4200; id < 4207; ++id) {
         root.push_back(test::cardTreeCall(id));
     }
-    spec.trees.push_back({4124, root});
+    recipe.trees.push_back({4124, root});
     for (std::uint16_t id = 4200; id < 4207; ++id) {
         Instructions tree;
         tree.reserve(0xFFFF);
@@ -230,10 +231,10 @@ TEST(ChanceCardHostile, LargestTreesLoadInBoundedTime) {
                 tree.push_back(test::cardCareerTest(3, t, f));
             }
         }
-        spec.trees.push_back({id, tree, "Big"});
+        recipe.trees.push_back({id, tree, "Big"});
     }
     const auto start = std::chrono::steady_clock::now();
-    Loaded loaded(test::buildCardPortal(spec));
+    Loaded loaded(test::buildCardPortal(recipe));
     const auto seconds =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     EXPECT_TRUE(loaded.loaded);
@@ -295,7 +296,7 @@ TEST(ChanceCardHostile, RandomCardCodeNeverBreaksLoadingOrSaving) {
     std::mt19937 random(2024);
     int savedWithCards = 0;
     for (int round = 0; round < 40; ++round) {
-        CardPortalSpec spec;
+        CardPortalSpec recipe;
         for (std::uint16_t id :
              {std::uint16_t{4124}, std::uint16_t{4200}, std::uint16_t{4201}, std::uint16_t{4202}}) {
             const std::size_t count = random() % 60;
@@ -303,9 +304,9 @@ TEST(ChanceCardHostile, RandomCardCodeNeverBreaksLoadingOrSaving) {
             for (std::size_t i = 0; i < count; ++i) {
                 tree.push_back(randomInstruction(random, count));
             }
-            spec.trees.push_back({id, tree});
+            recipe.trees.push_back({id, tree});
         }
-        Loaded loaded(test::buildCardPortal(spec));
+        Loaded loaded(test::buildCardPortal(recipe));
         if (!loaded.loaded) {
             EXPECT_FALSE(loaded.db.saveChanceCards(loaded.cards.view(), 1));
             continue;

@@ -118,9 +118,9 @@ private:
 };
 
 CardPortalSpec emptyPortal() {
-    CardPortalSpec spec;
-    spec.trees.push_back({4124, test::cardOpeningInstructions(), "Chance Cards"});
-    return spec;
+    CardPortalSpec recipe;
+    recipe.trees.push_back({4124, test::cardOpeningInstructions(), "Chance Cards"});
+    return recipe;
 }
 
 // ---- Writing --------------------------------------------------------------------
@@ -239,10 +239,10 @@ TEST(ChanceCardSave, SkillCheckOfZeroPointsCompares65535) {
 }
 
 TEST(ChanceCardSave, OptionsAndTextsAreWrittenBack) {
-    CardPortalSpec spec = emptyPortal();
-    spec.optionsWord = 0x8004;
-    spec.options = {1, 2, 3, 4};
-    CardFixture f(test::buildCardPortal(spec));
+    CardPortalSpec recipe = emptyPortal();
+    recipe.optionsWord = 0x8004;
+    recipe.options = {1, 2, 3, 4};
+    CardFixture f(test::buildCardPortal(recipe));
     ASSERT_TRUE(f.load());
     EXPECT_TRUE(f.db.globalOptions().flag());
     std::int16_t value = 0;
@@ -332,7 +332,7 @@ TEST(ChanceCardLoad, EveryMatchIsDecodedAndTheLastTextWins) {
 }
 
 TEST(ChanceCardLoad, BigEndianTreesAreRead) {
-    CardPortalSpec spec;
+    CardPortalSpec recipe;
     std::vector<test::RawInstruction> records;
     for (const Instruction& instruction : test::handLaidCardTree(
              {{7, 3, 21, {CardItem::sound(312), CardItem::skill(CardItem::kModeAdd, 11, 2)}}})) {
@@ -350,9 +350,9 @@ TEST(ChanceCardLoad, BigEndianTreesAreRead) {
         records.push_back(raw);
     }
     test::BhavHeader header;
-    spec.extra.push_back(
+    recipe.extra.push_back(
         {kTypeBhav, 4124, 0x00, "Chance Cards", test::buildBhavBody(header, records, true)});
-    CardFixture f(test::buildCardPortal(spec));
+    CardFixture f(test::buildCardPortal(recipe));
     ASSERT_TRUE(f.load());
     EXPECT_EQ(*f.db.chanceCard(1, 3),
               (ChanceCard{21, {CardItem::sound(312), CardItem::skill(CardItem::kModeAdd, 11, 2)}}));
@@ -419,22 +419,22 @@ TEST(ChanceCardSave, ReloadingTheCareersAloneBlocksTheSave) {
 // A root that calls 4200 and 4201; 4200 holds a card of track 3, 4201 one of
 // track 12 and calls 4200 again and the root (a cycle).
 CardPortalSpec subroutinePortal() {
-    CardPortalSpec spec;
+    CardPortalSpec recipe;
     Instructions root = test::cardOpeningInstructions();
     root[4].trueTarget = 6;
     root.push_back(test::cardTreeCall(4200));  // 6
     root[6].falseTarget = 7;
     root.push_back(test::cardTreeCall(4201));  // 7
-    spec.trees.push_back({4124, root, "Chance Cards"});
+    recipe.trees.push_back({4124, root, "Chance Cards"});
     Instructions first = {test::cardCareerTest(3, 1, 255), test::cardLevelTest(0, 2, 255),
                           test::cardPlaySound(312, 3, 253), test::cardText(13, 254, 253)};
-    spec.trees.push_back({4200, first, "Sub"});
+    recipe.trees.push_back({4200, first, "Sub"});
     Instructions second = {test::cardCareerTest(12, 1, 255), test::cardLevelTest(5, 2, 255),
                            test::cardPlaySound(311, 3, 253), test::cardText(14, 254, 253),
                            test::cardTreeCall(4200),         test::cardTreeCall(4124)};
-    spec.trees.push_back({4201, second, "Sub"});
-    spec.trees.push_back(gameDialogTree());
-    return spec;
+    recipe.trees.push_back({4201, second, "Sub"});
+    recipe.trees.push_back(gameDialogTree());
+    return recipe;
 }
 
 TEST(ChanceCardTrees, CalledTreesAreFoundOnceEach) {
@@ -557,9 +557,9 @@ TEST(ChanceCardTrees, SaveLoadSaveGivesIdenticalBytes) {
 }
 
 TEST(ChanceCardTrees, ContinuationIdsFallBackToTheLowestFreeId) {
-    CardPortalSpec spec = emptyPortal();
-    spec.extra.push_back({kTypeBhav, 4096, 0x10, "Other", test::cardTreeBody({})});
-    CardFixture f(test::buildCardPortal(spec));
+    CardPortalSpec recipe = emptyPortal();
+    recipe.extra.push_back({kTypeBhav, 4096, 0x10, "Other", test::cardTreeBody({})});
+    CardFixture f(test::buildCardPortal(recipe));
     ASSERT_TRUE(f.load());
     fillAllCards(f.db);
     ASSERT_TRUE(f.save());
@@ -576,8 +576,8 @@ TEST(ChanceCardTrees, ContinuationIdsFallBackToTheLowestFreeId) {
 }
 
 TEST(ChanceCardTrees, MissingRootIsCreatedUnderTheRootId) {
-    CardPortalSpec spec;  // no trees at all
-    CardFixture f(test::buildCardPortal(spec), 0x41);
+    CardPortalSpec recipe;  // no trees at all
+    CardFixture f(test::buildCardPortal(recipe), 0x41);
     ASSERT_TRUE(f.load());
     f.db.chanceCard(0, 0)->items = {CardItem::sound(312)};
     ASSERT_TRUE(f.save());
@@ -635,14 +635,14 @@ TEST(ChanceCardTrees, LaterBlockLongerThan244FailsWithoutWriting) {
 // ---- Free entries and card texts --------------------------------------------------
 
 TEST(ChanceCardTexts, DialogBytesMarkEntriesTaken) {
-    CardPortalSpec spec = emptyPortal();
+    CardPortalSpec recipe = emptyPortal();
     // Entry 40 only through byte 1, entry 50 only through byte 6; byte 5
     // and byte 7 are no references.
-    spec.trees.push_back({4600, {test::dialogInstruction({0, 41, 0, 0, 0, 61, 51, 71})}, "D"});
+    recipe.trees.push_back({4600, {test::dialogInstruction({0, 41, 0, 0, 0, 61, 51, 71})}, "D"});
     // An instruction of another opcode refers to nothing.
-    spec.trees.push_back(
+    recipe.trees.push_back(
         {4601, {test::makeInstruction(37, 254, 255, {81, 81, 81, 81, 81, 81, 81, 81})}, "D"});
-    CardFixture f(test::buildCardPortal(spec));
+    CardFixture f(test::buildCardPortal(recipe));
     ASSERT_TRUE(f.load());
     EXPECT_FALSE(f.db.textEntryFree(40));
     EXPECT_FALSE(f.db.textEntryFree(50));
@@ -679,10 +679,10 @@ TEST(ChanceCardTexts, ACardTextInEntry255StaysTaken) {
 }
 
 TEST(ChanceCardTexts, AllocationTakesTheLowestFreeEntryAndClosesTheGap) {
-    CardPortalSpec spec = emptyPortal();
-    spec.texts = test::sampleGlobalTexts(5);
-    spec.trees.push_back(gameDialogTree());
-    CardFixture f(test::buildCardPortal(spec));
+    CardPortalSpec recipe = emptyPortal();
+    recipe.texts = test::sampleGlobalTexts(5);
+    recipe.trees.push_back(gameDialogTree());
+    CardFixture f(test::buildCardPortal(recipe));
     ASSERT_TRUE(f.load());
     ASSERT_EQ(f.db.globalTexts().rowCount(), 5u);
 
@@ -728,7 +728,7 @@ TEST(ChanceCardTexts, AllocationTakesTheLowestFreeEntryAndClosesTheGap) {
 }
 
 TEST(ChanceCardTexts, AllocationFailsWhenEntries0To255AreTaken) {
-    CardPortalSpec spec = emptyPortal();
+    CardPortalSpec recipe = emptyPortal();
     Instructions dialogs;
     for (int first = 1; first <= 256; first += 6) {
         std::array<std::uint8_t, 8> operands{};
@@ -741,8 +741,8 @@ TEST(ChanceCardTexts, AllocationFailsWhenEntries0To255AreTaken) {
     }
     // Entry 255 (byte 256) can only be taken through word 1 = 256.
     dialogs.push_back(test::dialogInstruction({0, 0, 0x00, 0x01, 0, 0, 0, 0}));
-    spec.trees.push_back({4600, dialogs, "D"});
-    CardFixture f(test::buildCardPortal(spec));
+    recipe.trees.push_back({4600, dialogs, "D"});
+    CardFixture f(test::buildCardPortal(recipe));
     ASSERT_TRUE(f.load());
     std::uint16_t index = 0;
     EXPECT_FALSE(f.db.allocateCardText(index));
@@ -751,14 +751,14 @@ TEST(ChanceCardTexts, AllocationFailsWhenEntries0To255AreTaken) {
 }
 
 TEST(ChanceCardTexts, ReleaseKeepsEntriesOtherDialogsReferTo) {
-    CardPortalSpec spec = emptyPortal();
+    CardPortalSpec recipe = emptyPortal();
     // A card whose text is entry 43, which every card text names via byte 1.
-    spec.trees[0] = {4124,
-                     test::handLaidCardTree(
-                         {{3, 0, 44, {CardItem::sound(312)}}, {7, 0, 60, {CardItem::sound(312)}}}),
-                     "Chance Cards"};
-    spec.trees.push_back({4600, {test::dialogInstruction({0, 0, 80, 0, 0, 0, 0, 0})}, "D"});
-    CardFixture f(test::buildCardPortal(spec));
+    recipe.trees[0] = {4124,
+                       test::handLaidCardTree({{3, 0, 44, {CardItem::sound(312)}},
+                                               {7, 0, 60, {CardItem::sound(312)}}}),
+                       "Chance Cards"};
+    recipe.trees.push_back({4600, {test::dialogInstruction({0, 0, 80, 0, 0, 0, 0, 0})}, "D"});
+    CardFixture f(test::buildCardPortal(recipe));
     ASSERT_TRUE(f.load());
     ChanceCard& shared = *f.db.chanceCard(0, 0);
     ChanceCard& own = *f.db.chanceCard(1, 0);

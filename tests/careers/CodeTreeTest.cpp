@@ -352,9 +352,9 @@ TEST(CodeTreeTest, RandomBodiesNeverCrash) {
 
 // --- copyReachable ------------------------------------------------------------
 
-InstructionList listOf(const std::vector<std::array<std::uint16_t, 3>>& spec) {
+InstructionList listOf(const std::vector<std::array<std::uint16_t, 3>>& recipe) {
     InstructionList list;
-    for (const auto& s : spec) {
+    for (const auto& s : recipe) {
         list.push_back(test::makeInstruction(s[0], std::uint8_t(s[1]), std::uint8_t(s[2])));
     }
     return list;

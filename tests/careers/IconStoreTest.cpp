@@ -149,18 +149,18 @@ TEST(IconStore, PutRefusesBadIdsAndSmallPictures) {
 }
 
 TEST(IconStore, HeadersAndPaletteAreKept) {
-    test::BmpSpec spec;
-    spec.width = 112;
-    spec.height = 44;
-    spec.bitsPerPixel = 8;
-    spec.coloursUsed = 3;
-    spec.table = {0xFF0000, 0x00FF00, 0x0000FF};
+    test::BmpSpec recipe;
+    recipe.width = 112;
+    recipe.height = 44;
+    recipe.bitsPerPixel = 8;
+    recipe.coloursUsed = 3;
+    recipe.table = {0xFF0000, 0x00FF00, 0x0000FF};
     for (int y = 0; y < 44; ++y) {
         for (int x = 0; x < 112; ++x) {
-            spec.pixels.push_back(std::uint32_t(y / 22));
+            recipe.pixels.push_back(std::uint32_t(y / 22));
         }
     }
-    const std::vector<std::uint8_t> bytes = test::buildBmp(spec);
+    const std::vector<std::uint8_t> bytes = test::buildBmp(recipe);
     IconStore store;
     MemoryFile file(bytes);
     ASSERT_TRUE(store.readButtonStrip(file));
@@ -198,14 +198,14 @@ TEST(IconStore, FailedReadKeepsTheOldStrip) {
 
 TEST(IconStore, EditedStripGoesBackAs24BitsAndReadsTheSame) {
     // An 8-bit strip is written back as 24 bits with the edit in place.
-    test::BmpSpec spec;
-    spec.width = 84;
-    spec.height = 126;
-    spec.bitsPerPixel = 8;
-    spec.table = std::vector<std::uint32_t>(256, 0x102030);
-    spec.pixels = std::vector<std::uint32_t>(84 * 126, 0);
+    test::BmpSpec recipe;
+    recipe.width = 84;
+    recipe.height = 126;
+    recipe.bitsPerPixel = 8;
+    recipe.table = std::vector<std::uint32_t>(256, 0x102030);
+    recipe.pixels = std::vector<std::uint32_t>(84 * 126, 0);
     IconStore store;
-    MemoryFile file(test::buildBmp(spec));
+    MemoryFile file(test::buildBmp(recipe));
     ASSERT_TRUE(store.readPopupStrip(file));
     Bitmap icon = filled(84, 63, Rgb{0, 0, 0});
     icon.setPixel(3, 4, Rgb{250, 251, 252});

@@ -195,16 +195,16 @@ inline std::vector<RawTestChunk> exchangeChunks(const ExchangeTrackSpec& t) {
     return chunks;
 }
 
-// A track spec with sample career data (`levels` levels) and strings.
+// A track recipe with sample career data (`levels` levels) and strings.
 inline ExchangeTrackSpec sampleExchangeTrack(std::uint16_t id, const std::string& tag,
                                              int levels = 10) {
-    ExchangeTrackSpec spec;
-    spec.id = id;
-    spec.label = tag;
+    ExchangeTrackSpec recipe;
+    recipe.id = id;
+    recipe.label = tag;
     TrackSpec track = sampleTrack(1, tag, levels);
-    spec.career = track.careerBody;
-    spec.strings = track.stringsBody;
-    return spec;
+    recipe.career = track.careerBody;
+    recipe.strings = track.stringsBody;
+    return recipe;
 }
 
 // ---- Scripted interfaces of the import command ------------------------------------
@@ -268,8 +268,8 @@ protected:
                    buildCareerContainer(
                        {sampleTrack(1, "one"), sampleTrack(2, "two", 4), sampleTrack(3, "three")}));
         if (cards.empty()) {
-            CardPortalSpec spec;
-            fs.putFile(carPortalPath(), buildCardPortal(spec));
+            CardPortalSpec recipe;
+            fs.putFile(carPortalPath(), buildCardPortal(recipe));
         } else {
             fs.putFile(carPortalPath(), buildSampleCardPortal(cards));
         }

@@ -120,14 +120,14 @@ TEST_F(ImportTest, CardTextsLandInTheLowestFreeEntries) {
     ASSERT_FALSE(session->database.textEntryFree(0));
     ASSERT_FALSE(session->database.textEntryFree(3));
 
-    ExchangeTrackSpec spec = sampleExchangeTrack(0, "texts");
+    ExchangeTrackSpec recipe = sampleExchangeTrack(0, "texts");
     std::vector<TestCardRecord> records = emptyCardRecords();
     for (int level : {1, 4, 6}) {
         records[level].pairs = {{0, "text " + std::to_string(level)}};
         records[level].items = {CardItem::sound(CardItem::kSoundBad)};
     }
-    spec.cards = cardBody(records);
-    EXPECT_EQ(importChunks(exchangeChunks(spec), 1), ExchangeResult::Succeeded);
+    recipe.cards = cardBody(records);
+    EXPECT_EQ(importChunks(exchangeChunks(recipe), 1), ExchangeResult::Succeeded);
     EXPECT_EQ(session->database.chanceCard(1, 1)->textIndex, 2);  // entry 1
     EXPECT_EQ(session->database.chanceCard(1, 4)->textIndex, 3);  // entry 2
     EXPECT_EQ(session->database.chanceCard(1, 6)->textIndex, 5);  // entry 4 (3 is taken)
@@ -135,7 +135,7 @@ TEST_F(ImportTest, CardTextsLandInTheLowestFreeEntries) {
     EXPECT_EQ(entryTexts(4)[0], "text 6");
 
     // Over track id 1, whose card frees entry 0 first.
-    EXPECT_EQ(importChunks(exchangeChunks(spec), 0), ExchangeResult::Succeeded);
+    EXPECT_EQ(importChunks(exchangeChunks(recipe), 0), ExchangeResult::Succeeded);
     EXPECT_EQ(session->database.chanceCard(0, 0)->textIndex, 0);
     EXPECT_TRUE(session->database.chanceCard(0, 0)->items.empty());
     EXPECT_EQ(session->database.chanceCard(0, 1)->textIndex, 1);  // entry 0 again
@@ -145,14 +145,14 @@ TEST_F(ImportTest, CardTextsLandInTheLowestFreeEntries) {
 
 TEST_F(ImportTest, PredecessorLanguageCodesAreMapped) {
     loadWith();
-    ExchangeTrackSpec spec = sampleExchangeTrack(0, "old");
-    spec.info = predecessorHeaderBody();
+    ExchangeTrackSpec recipe = sampleExchangeTrack(0, "old");
+    recipe.info = predecessorHeaderBody();
     std::vector<TestCardRecord> records = emptyCardRecords();
     records[0].pairs = {{0, "Hello"},   {7, "Hej"},   {8, "Ola"},
                         {14, "Korean"}, {15, "none"}, {251, "wraps to 0"}};
     records[0].items = {CardItem::sound(CardItem::kSoundGood)};
-    spec.cards = cardBody(records);
-    EXPECT_EQ(importChunks(exchangeChunks(spec), 1), ExchangeResult::Succeeded);
+    recipe.cards = cardBody(records);
+    EXPECT_EQ(importChunks(exchangeChunks(recipe), 1), ExchangeResult::Succeeded);
     const ChanceCard& card = *session->database.chanceCard(1, 0);
     ASSERT_EQ(card.textIndex, 1);
     std::vector<std::string> expected = sampleEntryTexts(0);
@@ -168,13 +168,13 @@ TEST_F(ImportTest, CurrentFilesUseTheLanguageByteAsSlot) {
     loadWith();
     for (std::uint32_t version : {0u, 2u}) {
         SCOPED_TRACE(version);
-        ExchangeTrackSpec spec = sampleExchangeTrack(0, "new");
-        spec.info = trackHeaderBody(1, version);
+        ExchangeTrackSpec recipe = sampleExchangeTrack(0, "new");
+        recipe.info = trackHeaderBody(1, version);
         std::vector<TestCardRecord> records = emptyCardRecords();
         records[0].pairs = {{7, "Dansk"}, {8, "Svenska"}, {20, "none"}};
         records[0].items = {CardItem::sound(CardItem::kSoundGood)};
-        spec.cards = cardBody(records);
-        EXPECT_EQ(importChunks(exchangeChunks(spec), 1), ExchangeResult::Succeeded);
+        recipe.cards = cardBody(records);
+        EXPECT_EQ(importChunks(exchangeChunks(recipe), 1), ExchangeResult::Succeeded);
         const std::size_t entry = session->database.chanceCard(1, 0)->textIndex - 1u;
         EXPECT_EQ(entryTexts(entry)[7], "Dansk");
         EXPECT_EQ(entryTexts(entry)[8], "Svenska");
@@ -205,19 +205,19 @@ TEST_F(ImportTest, MissingCardTextTableFallsBackToTheTextPairs) {
 
 TEST_F(ImportTest, CardTextTableRowsAreCopiedInAllLanguages) {
     loadWith();
-    ExchangeTrackSpec spec = sampleExchangeTrack(0, "table");
+    ExchangeTrackSpec recipe = sampleExchangeTrack(0, "table");
     std::vector<TestCardRecord> records = emptyCardRecords();
     records[2].pairs = {{0, "ignored"}};
     records[2].items = {CardItem::sound(CardItem::kSoundGood)};
     records[9].pairs = {{0, ""}};  // row 9 is missing from the table
     records[9].items = {CardItem::sound(CardItem::kSoundGood)};
-    spec.cards = cardBody(records);
+    recipe.cards = cardBody(records);
     std::vector<TextsBySlot> rows(3);
     for (int slot = 0; slot < 20; ++slot) {
         rows[2][slot] = "row2 s" + std::to_string(slot);
     }
-    spec.cardTexts = buildLanguageTableBody(rows);
-    EXPECT_EQ(importChunks(exchangeChunks(spec), 1), ExchangeResult::Succeeded);
+    recipe.cardTexts = buildLanguageTableBody(rows);
+    EXPECT_EQ(importChunks(exchangeChunks(recipe), 1), ExchangeResult::Succeeded);
     std::vector<std::string> expected;
     for (int slot = 0; slot < 20; ++slot) {
         expected.push_back("row2 s" + std::to_string(slot));
@@ -230,15 +230,15 @@ TEST_F(ImportTest, CardTextTableRowsAreCopiedInAllLanguages) {
 TEST_F(ImportTest, OverflowWarningAppearsOnceAndCardsKeepTheirItems) {
     loadWith();
     takeEntries(0, 255);
-    ExchangeTrackSpec spec = sampleExchangeTrack(0, "many");
+    ExchangeTrackSpec recipe = sampleExchangeTrack(0, "many");
     std::vector<TestCardRecord> records = emptyCardRecords();
     for (int level : {0, 1, 2, 3}) {
         records[level].pairs = {{0, "card " + std::to_string(level)}};
         records[level].items = {CardItem::sound(CardItem::kSoundGood),
                                 CardItem::budget(0, static_cast<std::uint16_t>(level))};
     }
-    spec.cards = cardBody(records);
-    EXPECT_EQ(importChunks(exchangeChunks(spec), 1), ExchangeResult::Succeeded);
+    recipe.cards = cardBody(records);
+    EXPECT_EQ(importChunks(exchangeChunks(recipe), 1), ExchangeResult::Succeeded);
     ASSERT_EQ(prompts.shown.size(), 2u);
     EXPECT_EQ(prompts.shown[0],
               (PromptMessage{"Message overflow!\n\nYou have too many chance cards!\n\nIt is "
@@ -257,12 +257,12 @@ TEST_F(ImportTest, EntriesPastTheEndOfTheGlobalTextsGetTheirRows) {
     loadWith();
     ASSERT_EQ(session->database.globalTexts().rowCount(), 12u);
     takeEntries(0, 19);
-    ExchangeTrackSpec spec = sampleExchangeTrack(0, "far");
+    ExchangeTrackSpec recipe = sampleExchangeTrack(0, "far");
     std::vector<TestCardRecord> records = emptyCardRecords();
     records[0].pairs = {{3, "far away"}};
     records[0].items = {CardItem::sound(CardItem::kSoundGood)};
-    spec.cards = cardBody(records);
-    EXPECT_EQ(importChunks(exchangeChunks(spec), 1), ExchangeResult::Succeeded);
+    recipe.cards = cardBody(records);
+    EXPECT_EQ(importChunks(exchangeChunks(recipe), 1), ExchangeResult::Succeeded);
     EXPECT_EQ(session->database.chanceCard(1, 0)->textIndex, 21);
     ASSERT_EQ(session->database.globalTexts().rowCount(), 21u);
     EXPECT_EQ(entryTexts(20)[3], "far away");
@@ -272,13 +272,13 @@ TEST_F(ImportTest, EntriesPastTheEndOfTheGlobalTextsGetTheirRows) {
 TEST_F(ImportTest, WithChanceCardsDisabledCardsComeWithoutTexts) {
     loadWith();
     session->state.chanceCardsDisabled = true;
-    ExchangeTrackSpec spec = sampleExchangeTrack(0, "off");
+    ExchangeTrackSpec recipe = sampleExchangeTrack(0, "off");
     std::vector<TestCardRecord> records = emptyCardRecords();
     records[5].pairs = {{0, "text"}};
     records[5].items = {CardItem::sound(CardItem::kSoundGood)};
-    spec.cards = cardBody(records);
+    recipe.cards = cardBody(records);
     const std::size_t rows = session->database.globalTexts().rowCount();
-    EXPECT_EQ(importChunks(exchangeChunks(spec), 1), ExchangeResult::Succeeded);
+    EXPECT_EQ(importChunks(exchangeChunks(recipe), 1), ExchangeResult::Succeeded);
     EXPECT_EQ(texts(), std::vector<std::string>{"Successfully imported!"});
     EXPECT_EQ(session->database.chanceCard(1, 5)->textIndex, 0);
     EXPECT_EQ(session->database.chanceCard(1, 5)->items.size(), 1u);
@@ -423,9 +423,9 @@ TEST_F(ImportTest, DamagedCareerChunkKeepsTheTrackAttached) {
     // "File damaged!" leaves the career as far as decoded; a Save then still
     // writes the track into its own chunk.
     loadWith();
-    ExchangeTrackSpec spec = sampleExchangeTrack(0, "damaged");
-    spec.career.resize(spec.career.size() - 10);
-    EXPECT_EQ(importChunks(exchangeChunks(spec), 0), ExchangeResult::Failed);
+    ExchangeTrackSpec recipe = sampleExchangeTrack(0, "damaged");
+    recipe.career.resize(recipe.career.size() - 10);
+    EXPECT_EQ(importChunks(exchangeChunks(recipe), 0), ExchangeResult::Failed);
     EXPECT_EQ(texts(), std::vector<std::string>{"File damaged!"});
     EXPECT_EQ(session->database.track(0)->career.internalCareerName, "damaged");
     EXPECT_FALSE(session->database.track(0)->career.ownsChunk());

@@ -123,9 +123,9 @@ TEST_F(MalformedFilesTest, EachDamageHasItsMessage) {
     };
     for (const MessageCase& c : cases) {
         SCOPED_TRACE(c.name);
-        ExchangeTrackSpec spec = sampleExchangeTrack(0, "stranger");
-        c.damage(spec);
-        std::vector<RawTestChunk> chunks = exchangeChunks(spec);
+        ExchangeTrackSpec recipe = sampleExchangeTrack(0, "stranger");
+        c.damage(recipe);
+        std::vector<RawTestChunk> chunks = exchangeChunks(recipe);
         // An empty body stands for a missing chunk.
         std::erase_if(chunks, [](const RawTestChunk& chunk) { return chunk.body.empty(); });
         const std::vector<PromptMessage> shown = importBytes(buildContainerBytes(chunks));
@@ -154,15 +154,15 @@ TEST_F(MalformedFilesTest, IconsThatTheStoreCannotTake) {
         *std::make_unique<MemoryFile>(encodeBitmapFile(Bitmap(84, 63 * 2)))));
     ASSERT_TRUE(session->icons.readButtonStrip(
         *std::make_unique<MemoryFile>(encodeBitmapFile(Bitmap(112, 22 * 3)))));
-    ExchangeTrackSpec spec = sampleExchangeTrack(0, "icons");
-    EXPECT_EQ(importBytes(buildContainerBytes(exchangeChunks(spec))),
+    ExchangeTrackSpec recipe = sampleExchangeTrack(0, "icons");
+    EXPECT_EQ(importBytes(buildContainerBytes(exchangeChunks(recipe))),
               std::vector<PromptMessage>{errorMessage("Couldn't set the popup bitmap!", "Error!")});
     ASSERT_TRUE(session->icons.readPopupStrip(
         *std::make_unique<MemoryFile>(encodeBitmapFile(Bitmap(84, 63 * 3)))));
     ASSERT_TRUE(session->icons.readButtonStrip(
         *std::make_unique<MemoryFile>(encodeBitmapFile(Bitmap(112, 22 * 2)))));
     EXPECT_EQ(
-        importBytes(buildContainerBytes(exchangeChunks(spec))),
+        importBytes(buildContainerBytes(exchangeChunks(recipe))),
         std::vector<PromptMessage>{errorMessage("Couldn't set the button bitmap!", "Error!")});
 }
 
@@ -170,9 +170,9 @@ TEST_F(MalformedFilesTest, CardChunkIsCheckedWholeBeforeAnyCardChanges) {
     CareerTrack& track = *session->database.track(1);
     track.cards[0].items = {CardItem::sound(311)};
     const TrackCards before = track.cards;
-    ExchangeTrackSpec spec = sampleExchangeTrack(0, "cards");
-    spec.cards.resize(spec.cards.size() - 1);  // the last record loses a byte
-    importBytes(buildContainerBytes(exchangeChunks(spec)));
+    ExchangeTrackSpec recipe = sampleExchangeTrack(0, "cards");
+    recipe.cards.resize(recipe.cards.size() - 1);  // the last record loses a byte
+    importBytes(buildContainerBytes(exchangeChunks(recipe)));
     EXPECT_EQ(track.cards, before);
 }
 

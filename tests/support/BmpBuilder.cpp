@@ -20,23 +20,24 @@ void setLe32(std::vector<std::uint8_t>& out, std::size_t at, std::uint32_t v) {
     }
 }
 
-std::vector<std::uint8_t> packedPixels(const BmpSpec& spec) {
-    if (spec.width <= 0 || spec.bitsPerPixel == 0) {
+std::vector<std::uint8_t> packedPixels(const BmpSpec& recipe) {
+    if (recipe.width <= 0 || recipe.bitsPerPixel == 0) {
         return {};
     }
-    const std::size_t width = std::size_t(spec.width);
-    const std::int64_t fullHeight = spec.height < 0 ? -std::int64_t{spec.height} : spec.height;
+    const std::size_t width = std::size_t(recipe.width);
+    const std::int64_t fullHeight =
+        recipe.height < 0 ? -std::int64_t{recipe.height} : recipe.height;
     // Only the rows that `pixels` covers in full are stored.
-    const int height = int(std::min<std::int64_t>(fullHeight, spec.pixels.size() / width));
-    const unsigned bits = spec.bitsPerPixel;
+    const int height = int(std::min<std::int64_t>(fullHeight, recipe.pixels.size() / width));
+    const unsigned bits = recipe.bitsPerPixel;
     const std::size_t stride = ((std::size_t(bits) * width + 31) / 32) * 4;
     std::vector<std::uint8_t> data(stride * height, 0);
     for (int stored = 0; stored < height; ++stored) {
         // Stored row `stored` is picture row y.
-        const int y = spec.height < 0 ? stored : height - 1 - stored;
+        const int y = recipe.height < 0 ? stored : height - 1 - stored;
         std::uint8_t* row = data.data() + stride * stored;
         for (std::size_t x = 0; x < width; ++x) {
-            const std::uint32_t v = spec.pixels[std::size_t(y) * width + x];
+            const std::uint32_t v = recipe.pixels[std::size_t(y) * width + x];
             if (bits < 8) {
                 const std::size_t bit = x * bits;
                 row[bit / 8] |= std::uint8_t((v & ((1u << bits) - 1)) << (8 - bits - bit % 8));
@@ -60,32 +61,32 @@ std::vector<std::uint8_t> packedPixels(const BmpSpec& spec) {
 }
 }  // namespace
 
-std::vector<std::uint8_t> buildBmp(const BmpSpec& spec) {
+std::vector<std::uint8_t> buildBmp(const BmpSpec& recipe) {
     const std::vector<std::uint8_t> pixels =
-        spec.rawPixelData.empty() ? packedPixels(spec) : spec.rawPixelData;
+        recipe.rawPixelData.empty() ? packedPixels(recipe) : recipe.rawPixelData;
     std::vector<std::uint8_t> out;
     out.push_back('B');
     out.push_back('M');
     le32(out, 0);  // file size, set below
     le32(out, 0);  // reserved
     le32(out, 0);  // pixel offset, set below
-    le32(out, spec.infoSize);
-    le32(out, std::uint32_t(spec.width));
-    le32(out, std::uint32_t(spec.height));
-    le16(out, spec.planes);
-    le16(out, spec.bitsPerPixel);
-    le32(out, spec.compression);
-    le32(out, spec.imageSize != 0 ? spec.imageSize : std::uint32_t(pixels.size()));
+    le32(out, recipe.infoSize);
+    le32(out, std::uint32_t(recipe.width));
+    le32(out, std::uint32_t(recipe.height));
+    le16(out, recipe.planes);
+    le16(out, recipe.bitsPerPixel);
+    le32(out, recipe.compression);
+    le32(out, recipe.imageSize != 0 ? recipe.imageSize : std::uint32_t(pixels.size()));
     le32(out, 2835);  // 72 dpi
     le32(out, 2835);
-    le32(out, spec.coloursUsed);
+    le32(out, recipe.coloursUsed);
     le32(out, 0);
-    if (spec.writeMasks) {
-        for (std::uint32_t m : spec.masks) {
+    if (recipe.writeMasks) {
+        for (std::uint32_t m : recipe.masks) {
             le32(out, m);
         }
     }
-    for (std::uint32_t c : spec.table) {
+    for (std::uint32_t c : recipe.table) {
         out.push_back(std::uint8_t(c));        // blue
         out.push_back(std::uint8_t(c >> 8));   // green
         out.push_back(std::uint8_t(c >> 16));  // red
@@ -94,7 +95,7 @@ std::vector<std::uint8_t> buildBmp(const BmpSpec& spec) {
     const std::size_t offset = out.size();
     out.insert(out.end(), pixels.begin(), pixels.end());
     setLe32(out, 2, std::uint32_t(out.size()));
-    setLe32(out, 10, spec.pixelOffset != 0 ? spec.pixelOffset : std::uint32_t(offset));
+    setLe32(out, 10, recipe.pixelOffset != 0 ? recipe.pixelOffset : std::uint32_t(offset));
     return out;
 }
 

@@ -33,21 +33,21 @@ struct BmpSpec {
     std::vector<std::uint8_t> rawPixelData;
 };
 
-std::vector<std::uint8_t> buildBmp(const BmpSpec& spec);
+std::vector<std::uint8_t> buildBmp(const BmpSpec& recipe);
 
 // Convenience: a 24-bit picture whose pixel (x, y) is colour(x, y) = 0xRRGGBB.
 template <typename ColourFn>
 BmpSpec rgbSpec(int width, int height, ColourFn colour) {
-    BmpSpec spec;
-    spec.width = width;
-    spec.height = height;
-    spec.bitsPerPixel = 24;
+    BmpSpec recipe;
+    recipe.width = width;
+    recipe.height = height;
+    recipe.bitsPerPixel = 24;
     for (int y = 0; y < (height < 0 ? -height : height); ++y) {
         for (int x = 0; x < width; ++x) {
-            spec.pixels.push_back(colour(x, y));
+            recipe.pixels.push_back(colour(x, y));
         }
     }
-    return spec;
+    return recipe;
 }
 
 // Packs three channel values into a 16-bit 5-5-5 or 5-6-5 pixel.

@@ -157,26 +157,26 @@ Bytes cardTreeBody(const std::vector<Instruction>& instructions) {
     return buildBhavBody(header, records);
 }
 
-Bytes buildCardPortal(const CardPortalSpec& spec) {
+Bytes buildCardPortal(const CardPortalSpec& recipe) {
     std::vector<RawTestChunk> chunks;
-    if (spec.withOptions) {
+    if (recipe.withOptions) {
         chunks.push_back({kTypeBcon, 4097, 0x10, "Global options",
-                          buildBconBody(spec.optionsWord, spec.options)});
+                          buildBconBody(recipe.optionsWord, recipe.options)});
     }
-    if (spec.withTexts) {
-        chunks.push_back({kTypeStr, 301, 0x10, "Messages", buildLanguageTableBody(spec.texts)});
+    if (recipe.withTexts) {
+        chunks.push_back({kTypeStr, 301, 0x10, "Messages", buildLanguageTableBody(recipe.texts)});
     }
-    for (const CardTreeSpec& tree : spec.trees) {
+    for (const CardTreeSpec& tree : recipe.trees) {
         chunks.push_back({kTypeBhav, tree.id, 0x10, tree.label, cardTreeBody(tree.instructions)});
     }
-    chunks.insert(chunks.end(), spec.extra.begin(), spec.extra.end());
+    chunks.insert(chunks.end(), recipe.extra.begin(), recipe.extra.end());
     return buildContainerBytes(chunks);
 }
 
 Bytes buildSampleCardPortal(const std::vector<CardSpec>& cards, std::uint16_t rootId) {
-    CardPortalSpec spec;
-    spec.trees.push_back({rootId, handLaidCardTree(cards), "Chance Cards"});
-    return buildCardPortal(spec);
+    CardPortalSpec recipe;
+    recipe.trees.push_back({rootId, handLaidCardTree(cards), "Chance Cards"});
+    return buildCardPortal(recipe);
 }
 
 }  // namespace jf::test

@@ -82,7 +82,7 @@ struct CardPortalSpec {
 };
 
 // BCON 4097, then STR# 301, then the trees (BHAV, little-endian), then extra.
-Bytes buildCardPortal(const CardPortalSpec& spec);
+Bytes buildCardPortal(const CardPortalSpec& recipe);
 
 // A typical file: sample options and twelve global text rows, and a root
 // tree 4124 laid out by handLaidCardTree(cards).

@@ -308,11 +308,11 @@ TrackSpec sampleTrack(std::uint16_t id, const std::string& tag, int levels) {
     for (int i = 0; i < levels; ++i) {
         jobs.push_back(sampleJobLevel(i + id));
     }
-    TrackSpec spec;
-    spec.id = id;
-    spec.careerBody = buildPackedCareerBody(tag, jobs);
-    spec.stringsBody = buildLanguageTableBody(sampleCareerTexts(tag));
-    return spec;
+    TrackSpec recipe;
+    recipe.id = id;
+    recipe.careerBody = buildPackedCareerBody(tag, jobs);
+    recipe.stringsBody = buildLanguageTableBody(sampleCareerTexts(tag));
+    return recipe;
 }
 
 // ---- MemoryContainer -------------------------------------------------------------

@@ -89,7 +89,7 @@ struct TrackSpec {
     Bytes stringsBody;
 };
 
-// A container with, for each spec in order, the CARR chunk and then the STR#
+// A container with, for each recipe in order, the CARR chunk and then the STR#
 // chunk of the same id, followed by `extra` chunks.
 Bytes buildCareerContainer(const std::vector<TrackSpec>& tracks,
                            const std::vector<RawTestChunk>& extra = {});

@@ -12,16 +12,16 @@ constexpr std::size_t kCardTextEntries = 256;
 }  // namespace
 
 Bytes sampleCardPortalWithDialogs(const std::vector<CardSpec>& cards) {
-    CardPortalSpec spec;
-    spec.trees.push_back({kRootTree,
-                          cards.empty() ? cardOpeningInstructions() : handLaidCardTree(cards),
-                          "Chance Cards"});
+    CardPortalSpec recipe;
+    recipe.trees.push_back({kRootTree,
+                            cards.empty() ? cardOpeningInstructions() : handLaidCardTree(cards),
+                            "Chance Cards"});
     // A dialog naming entries 0..11 (bytes hold entry + 1).
-    spec.trees.push_back({kDialogTree,
-                          {dialogInstruction({1, 2, 3, 4, 5, 0, 6, 0}),
-                           dialogInstruction({7, 8, 9, 10, 11, 0, 12, 0})},
-                          "Dialogs"});
-    return buildCardPortal(spec);
+    recipe.trees.push_back({kDialogTree,
+                            {dialogInstruction({1, 2, 3, 4, 5, 0, 6, 0}),
+                             dialogInstruction({7, 8, 9, 10, 11, 0, 12, 0})},
+                            "Dialogs"});
+    return buildCardPortal(recipe);
 }
 
 LoadedCardDatabase::LoadedCardDatabase(const Bytes& cardPortal)
