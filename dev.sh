@@ -53,6 +53,9 @@ cmd_demo() {
         ./build/release/tools/cli/jobforge3-cli make-sample "$sample"
     fi
     export WINEPREFIX="$sample"
+    # The editor's own settings for the sample stay beside it, away from the
+    # user's real ones.
+    export XDG_CONFIG_HOME="$ROOT/build/sample-config"
     local editor=./build/release/src/ui/jobforge3
     if [ -n "${DISPLAY:-}" ]; then
         exec "$editor"
