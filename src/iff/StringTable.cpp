@@ -1,5 +1,6 @@
 #include "iff/StringTable.h"
 
+#include <cstring>
 #include <new>
 #include <utility>
 
@@ -94,46 +95,98 @@ bool StringTable::decode() {
         }
     }
 
+    // Strings are taken straight from the body into their entries: each
+    // entry's text (and comment) is located first, and the row is changed
+    // only once the whole entry has been read, as one setString per string
+    // would do.
+    IffChunk& body = *chunk();
+    const char* const bytes = reinterpret_cast<const char*>(body.data.data());
+    const std::uint32_t size = body.size;
+    std::uint32_t position = stream.position();
+    // The next NUL-terminated string; one without NUL runs to the end and
+    // leaves the position one beyond it, so every later read fails.
+    auto nextString = [&](const char*& begin, std::size_t& length) {
+        if (position > size) {
+            return false;
+        }
+        begin = bytes + position;
+        const std::size_t available = size - position;
+        const void* nul = std::memchr(begin, 0, available);
+        length = nul ? static_cast<std::size_t>(static_cast<const char*>(nul) - begin) : available;
+        position += static_cast<std::uint32_t>(length + 1);
+        return true;
+    };
+    auto fail = [&] {
+        body.position = position;
+        return false;
+    };
+
     int slot = 0;
     std::size_t k = 0;
-    std::string text;
-    std::string comment;
     for (std::uint32_t i = 0; i < count; ++i) {
-        comment.clear();
+        const char* text = nullptr;
+        std::size_t textLength = 0;
+        const char* comment = nullptr;
+        std::size_t commentLength = 0;
         if (countFirstForm_) {
-            std::uint8_t length = 0;
-            if (!stream.readU8(length) || !stream.readChars(text, length)) {
-                return false;
+            if (position >= size) {
+                return fail();
             }
+            const std::size_t length = static_cast<std::uint8_t>(bytes[position]);
+            if (std::uint64_t{position} + 1 + length > size) {
+                ++position;
+                return fail();
+            }
+            text = bytes + position + 1;
+            textLength = strnlen(text, length);
+            position += static_cast<std::uint32_t>(1 + length);
         } else {
             if (hasLanguages_) {
-                std::uint8_t language = 0;
-                if (!stream.readU8(language)) {
-                    return false;
+                if (position >= size) {
+                    return fail();
                 }
-                int entrySlot = int(language) - 1;
+                const int entrySlot = static_cast<std::uint8_t>(bytes[position]) - 1;
+                ++position;
                 if (!validSlot(entrySlot)) {
-                    return false;
+                    return fail();
                 }
                 if (entrySlot != slot) {
                     slot = entrySlot;
                     k = 0;
                 }
             }
-            if (!stream.readString(text)) {
-                return false;
+            if (!nextString(text, textLength)) {
+                return fail();
             }
-            if (hasComments_ && !stream.readString(comment)) {
-                return false;
+            if (hasComments_ && !nextString(comment, commentLength)) {
+                return fail();
             }
         }
         // k never exceeds rowCount(): it restarts at 0 with every language
         // run, and each entry either fills an existing row or appends one.
-        if (!setString(k, slot, kText, text) || !setString(k, slot, kComment, comment)) {
-            return false;
+        // As with setString: a new row joins the table once its text is in.
+        bool appended = false;
+        try {
+            if (k == rows_.size()) {
+                rows_.emplace_back();
+                appended = true;
+            }
+            rows_[k][static_cast<std::size_t>(slot)].text.assign(text, textLength);
+        } catch (const std::bad_alloc&) {
+            if (appended) {
+                rows_.pop_back();
+            }
+            return fail();
+        }
+        try {
+            rows_[k][static_cast<std::size_t>(slot)].comment.assign(
+                comment != nullptr ? comment : "", commentLength);
+        } catch (const std::bad_alloc&) {
+            return fail();
         }
         ++k;
     }
+    body.position = position;
     return true;
 }
 
