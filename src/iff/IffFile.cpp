@@ -21,6 +21,13 @@ constexpr std::uint8_t kMapPadByte = 0xA3;
 // The scan pass reads the file in blocks so that many small chunks cost one
 // read; a header that does not lie wholly inside the block is read on its own.
 constexpr std::size_t kScanBlockSize = 64 * 1024;
+// parse reserves room for at most this many chunks up front.
+constexpr std::uint64_t kParseReserveLimit = 1u << 17;
+// loadAll reads the bodies of neighbouring chunks together, up to this many
+// bytes in one read, across gaps (the headers in between) of at most
+// kLoadRunMaxGap bytes.
+constexpr std::uint64_t kLoadRunSize = 4 * 1024 * 1024;
+constexpr std::uint64_t kLoadRunMaxGap = 4096;
 
 std::uint64_t chunkKey(std::uint32_t type, std::uint16_t id) {
     return (std::uint64_t(type) << 16) | id;
@@ -133,10 +140,25 @@ const std::array<std::uint8_t, kIffHeaderSize>& iffWriteTemplate() {
 
 void IffFile::rebuildIndex() const {
     index_.clear();
+    index_.reserve(chunks.size());
     for (std::size_t i = 0; i < chunks.size(); ++i) {
         index_.emplace(chunkKey(chunks[i]->type, chunks[i]->id), i);
     }
     indexValid_ = true;
+}
+
+bool IffFile::reserve(std::size_t count) {
+    try {
+        chunks.reserve(count);
+        if (!indexValid_) {
+            rebuildIndex();
+        }
+        index_.reserve(count);
+    } catch (const std::bad_alloc&) {
+        indexValid_ = false;  // rebuilt on the next look-up
+        return false;
+    }
+    return true;
 }
 
 long IffFile::indexOf(std::uint32_t type, std::uint16_t id) const {
@@ -368,15 +390,25 @@ bool IffFileTable::parse(int slot, int* error) {
     // reaches, and nothing depends on chunks reachable only through the map.
 
     std::uint64_t fileLength = container->fileLength;
+    // Room for as many chunks as the file can hold (up to a bound), so that
+    // the list and its index do not grow step by step.
+    container->reserve(container->chunks.size() +
+                       static_cast<std::size_t>(std::min<std::uint64_t>(
+                           fileLength / kChunkHeaderSize, kParseReserveLimit)));
     std::vector<std::uint8_t> block;
     std::uint64_t blockStart = 0;
     std::uint64_t p = kIffHeaderSize;
+    std::uint32_t lastTotal = 0;
     while (p < fileLength) {
         std::uint8_t raw[kChunkHeaderSize];
         if (p >= blockStart && p + kChunkHeaderSize <= blockStart + block.size()) {
             std::memcpy(raw, block.data() + (p - blockStart), kChunkHeaderSize);
         } else {
-            std::uint64_t want = std::min<std::uint64_t>(kScanBlockSize, fileLength - p);
+            // Behind a chunk larger than a block the next one is likely large
+            // too: read its header alone rather than a block of its body.
+            std::uint64_t want = lastTotal >= kScanBlockSize
+                                     ? kChunkHeaderSize
+                                     : std::min<std::uint64_t>(kScanBlockSize, fileLength - p);
             if (want < kChunkHeaderSize) {
                 want = kChunkHeaderSize;
             }
@@ -410,6 +442,7 @@ bool IffFileTable::parse(int slot, int* error) {
             container->appendReplacing(std::move(chunk));
         }
         p += total;
+        lastTotal = total;
         if (p + kChunkHeaderSize > 0xFFFFFFFFull) {
             break;  // offsets are 32-bit in the format
         }
@@ -674,9 +707,85 @@ bool IffFileTable::loadAll(int slot) {
     if (container == nullptr) {
         return false;
     }
-    for (auto& chunk : container->chunks) {
-        if (!loadChunk(slot, *chunk)) {
+    // Neighbouring bodies are read together: one read brings in a run of
+    // chunks that follow each other in the list and in the file (their
+    // headers in between), and each body is copied out of it. The outcome
+    // is that of loading the chunks one by one in list order: the first
+    // chunk that cannot be loaded stops the loop, the ones before it stay
+    // loaded.
+    auto& chunks = container->chunks;
+    std::int64_t length = -1;
+    std::unique_ptr<std::uint8_t[]> run;
+    std::size_t runCapacity = 0;
+    std::size_t i = 0;
+    while (i < chunks.size()) {
+        IffChunk& first = *chunks[i];
+        if (first.loaded) {
+            ++i;
+            continue;
+        }
+        if (!container->backingFile) {
             return false;
+        }
+        if (length < 0) {
+            length = container->backingFile->length();
+            if (length < 0) {
+                return false;
+            }
+        }
+        const auto fileLength = static_cast<std::uint64_t>(length);
+        const std::uint64_t start = first.dataOffset;
+        std::uint64_t end = start + first.size;
+        std::size_t next = i + 1;
+        while (next < chunks.size() && end <= fileLength) {
+            const IffChunk& candidate = *chunks[next];
+            const std::uint64_t candidateEnd = std::uint64_t{candidate.dataOffset} + candidate.size;
+            if (candidate.loaded || candidate.dataOffset < end ||
+                candidate.dataOffset - end > kLoadRunMaxGap || candidateEnd > fileLength ||
+                candidateEnd - start > kLoadRunSize) {
+                break;
+            }
+            end = candidateEnd;
+            ++next;
+        }
+        if (next == i + 1 || end > fileLength) {
+            // A lone chunk (or one whose body runs past the end, which fails).
+            if (!loadChunk(slot, first)) {
+                return false;
+            }
+            ++i;
+            continue;
+        }
+        const auto runSize = static_cast<std::size_t>(end - start);
+        bool haveRoom = true;
+        if (runSize > runCapacity) {
+            try {
+                run = std::make_unique_for_overwrite<std::uint8_t[]>(runSize);
+                runCapacity = runSize;
+            } catch (const std::bad_alloc&) {
+                run.reset();
+                runCapacity = 0;
+                haveRoom = false;
+            }
+        }
+        File& backing = *container->backingFile;
+        if (!haveRoom || !backing.seek(start) || !backing.readExact(run.get(), runSize)) {
+            // Chunk by chunk instead, with the single loads' checks.
+            if (!loadChunk(slot, first)) {
+                return false;
+            }
+            ++i;
+            continue;
+        }
+        for (; i < next; ++i) {
+            IffChunk& chunk = *chunks[i];
+            if (!chunk.setSize(chunk.size)) {
+                return false;
+            }
+            if (chunk.size > 0) {
+                std::memcpy(chunk.data.data(), run.get() + (chunk.dataOffset - start), chunk.size);
+            }
+            chunk.loaded = true;
         }
     }
     return true;

@@ -56,6 +56,10 @@ struct IffFile {
     long indexOf(std::uint32_t type, std::uint16_t id) const;
     // Removes any chunk with the same type and id, then appends this one.
     void appendReplacing(std::unique_ptr<IffChunk> chunk);
+    // Makes room for `count` chunks in all, so that appending them does not
+    // grow the list and its index step by step. A hint: false when memory is
+    // short, the chunks unchanged either way.
+    bool reserve(std::size_t count);
     bool removeAt(std::size_t index);
 
 private:
