@@ -257,6 +257,25 @@ bool decodeUncompressed(const std::uint8_t* info, const PictureLayout& layout, B
     for (int r = 0; r < layout.height; ++r) {
         const std::uint8_t* src = info + layout.pixelOffset + std::size_t(r) * std::size_t(stride);
         std::uint8_t* dst = picture.row(layout.topDown ? r : layout.height - 1 - r);
+        if (bits == 24) {
+            // The common depth of the game's pictures: blue, green, red to
+            // red, green, blue, in a loop of its own.
+            for (int x = 0; x < layout.width; ++x, src += 3, dst += Bitmap::kBytesPerPixel) {
+                dst[0] = src[2];
+                dst[1] = src[1];
+                dst[2] = src[0];
+            }
+            continue;
+        }
+        if (bits == 8) {
+            for (int x = 0; x < layout.width; ++x, dst += Bitmap::kBytesPerPixel) {
+                const Rgb c = table[src[x]];
+                dst[0] = c.red;
+                dst[1] = c.green;
+                dst[2] = c.blue;
+            }
+            continue;
+        }
         for (int x = 0; x < layout.width; ++x, dst += Bitmap::kBytesPerPixel) {
             Rgb c;
             if (bits <= 8) {
@@ -264,9 +283,6 @@ bool decodeUncompressed(const std::uint8_t* info, const PictureLayout& layout, B
                 const unsigned shift = 8 - bits - unsigned(bitPos % 8);
                 const unsigned index = (src[bitPos / 8] >> shift) & ((1u << bits) - 1);
                 c = table[index];
-            } else if (bits == 24) {
-                const std::uint8_t* p = src + std::size_t(x) * 3;
-                c = Rgb{p[2], p[1], p[0]};
             } else {
                 const std::uint32_t v = bits == 16 ? getU16(src + std::size_t(x) * 2)
                                                    : getU32(src + std::size_t(x) * 4);
