@@ -269,6 +269,30 @@ std::unique_ptr<File> PosixFile::duplicate() {
 
 std::string PosixFileSystem::resolvePath(const std::string& path) {
     try {
+        // The path as given, with '/' between its components: when that
+        // exists, so does every component as spelled, and the walk below
+        // would return exactly this. One lstat then does for all of them.
+        std::string given;
+        if (!path.empty() && (path[0] == '/' || path[0] == '\\')) {
+            given = "/";
+        }
+        for (std::size_t i = 0; i < path.size();) {
+            std::size_t end = path.find_first_of("\\/", i);
+            if (end == std::string::npos) {
+                end = path.size();
+            }
+            if (end > i && !(end - i == 1 && path[i] == '.')) {
+                if (!given.empty() && given.back() != '/') {
+                    given += '/';
+                }
+                given.append(path, i, end - i);
+            }
+            i = end + 1;
+        }
+        if (given.empty() || entryExists(given)) {
+            return given;
+        }
+
         std::string resolved;
         std::size_t i = 0;
         if (!path.empty() && (path[0] == '/' || path[0] == '\\')) {
