@@ -180,6 +180,15 @@ long IffFile::indexOf(std::uint32_t type, std::uint16_t id) const {
 }
 
 void IffFile::appendReplacing(std::unique_ptr<IffChunk> chunk) {
+    if (indexValid_ && index_.size() == chunks.size()) {
+        // A key not yet in the list (nearly every chunk of a scan) is looked
+        // up and entered in one step.
+        auto [it, inserted] = index_.try_emplace(chunkKey(chunk->type, chunk->id), chunks.size());
+        if (inserted) {
+            chunks.push_back(std::move(chunk));
+            return;
+        }
+    }
     long existing = indexOf(chunk->type, chunk->id);
     if (existing >= 0) {
         removeAt(static_cast<std::size_t>(existing));
