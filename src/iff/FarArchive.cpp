@@ -1,6 +1,7 @@
 #include "iff/FarArchive.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstring>
 #include <exception>
 #include <limits>
@@ -83,6 +84,9 @@ std::uint64_t foldWord(std::uint64_t word) {
 std::uint8_t foldByte(std::uint8_t c) {
     return c >= 'A' && c <= 'Z' ? static_cast<std::uint8_t>(c - 'A' + 'a') : c;
 }
+
+// findEntry tests this many entries at a time.
+constexpr std::size_t kFindBlock = 8;
 
 // The key findEntry compares first: the last eight bytes of a name of eight
 // or more bytes with bit 5 set in each, condensed to 32 bits; 0 for shorter
@@ -485,14 +489,33 @@ long FarArchive::findEntry(const std::string& name) const {
         return -1;
     }
     const std::uint32_t wantedKey = nameKey(wanted + length, length);
-    for (std::size_t i = 0; i < located_.size(); ++i) {
-        const LocatedEntry& entry = located_[i];
-        // Length and key in one test, without a second branch.
-        if (((entry.nameLength ^ static_cast<std::uint32_t>(length)) |
-             (entry.nameKey ^ wantedKey)) != 0) {
-            continue;
+    const auto wantedLength = static_cast<std::uint32_t>(length);
+    const LocatedEntry* const items = located_.items.get();
+    const std::size_t count = located_.size();
+    // Length and key in one test, without a second branch.
+    auto candidate = [&](std::size_t i) {
+        return ((items[i].nameLength ^ wantedLength) | (items[i].nameKey ^ wantedKey)) == 0;
+    };
+    auto matches = [&](std::size_t i) {
+        return equalIgnoringAsciiCase(directoryBytes_.get() + items[i].nameStart, wanted, length);
+    };
+    std::size_t i = 0;
+    // Whole blocks are tested without a branch per entry; only a block that
+    // holds a candidate is looked at entry by entry, in order.
+    for (; i + kFindBlock <= count; i += kFindBlock) {
+        unsigned hits = 0;
+        for (std::size_t k = 0; k < kFindBlock; ++k) {
+            hits |= static_cast<unsigned>(candidate(i + k)) << k;
         }
-        if (equalIgnoringAsciiCase(directoryBytes_.get() + entry.nameStart, wanted, length)) {
+        for (; hits != 0; hits &= hits - 1) {
+            const std::size_t at = i + static_cast<std::size_t>(std::countr_zero(hits));
+            if (matches(at)) {
+                return static_cast<long>(at);
+            }
+        }
+    }
+    for (; i < count; ++i) {
+        if (candidate(i) && matches(i)) {
             return static_cast<long>(i);
         }
     }
