@@ -15,6 +15,8 @@
 
 #include <unistd.h>
 
+#include "iff/IffFile.h"
+#include "iff/StringTable.h"
 #include "platform/File.h"
 #include "platform/FileSystem.h"
 #include "platform/Prompts.h"
@@ -154,5 +156,104 @@ void BM_ReadSampleFileBytes(benchmark::State& state) {
     state.SetBytesProcessed(state.iterations() * totalBytes(sample.files));
 }
 BENCHMARK(BM_ReadSampleFileBytes)->Unit(benchmark::kMillisecond);
+
+// Where most of the load's time goes: the string tables the load decodes,
+// decoded again (each into a fresh table, freed again), against the least that keeping
+// every text in a string of its own can cost: the same texts copied into
+// strings and freed, nothing else. Both run on bodies already in memory.
+struct SampleTables {
+    jf::IffFileTable table{jf::systemFileSystem()};
+    std::vector<std::unique_ptr<jf::File>> files;
+    std::vector<std::unique_ptr<jf::IffView>> views;
+    std::vector<std::pair<jf::IffView*, jf::IffChunk*>> chunks;
+    std::string pool;  // every non-empty text and comment, back to back
+    std::vector<std::pair<std::size_t, std::size_t>> texts;  // start, length in pool
+    bool ready = false;
+
+    SampleTables() {
+        BenchInstallation& sample = installation();
+        if (!sample.ready) {
+            return;
+        }
+        for (const std::string& name : {sample.files[0], sample.files[1]}) {
+            std::unique_ptr<jf::File> file = jf::systemFileSystem().open(name, jf::OpenMode::Read);
+            auto view = std::make_unique<jf::IffView>(table);
+            if (!file || !view->openInto(*file) || !view->loadAll()) {
+                return;
+            }
+            // The tables the load decodes: in the career file those of the
+            // tracks (beside a career chunk of the same id), in the card
+            // file its one table.
+            const bool careerFile = name == sample.files[0];
+            for (jf::IffChunk* chunk : view->chunksOfType(jf::kTypeStr)) {
+                if (!careerFile || view->find(jf::kTypeCarr, chunk->id) != nullptr) {
+                    chunks.emplace_back(view.get(), chunk);
+                }
+            }
+            files.push_back(std::move(file));
+            views.push_back(std::move(view));
+        }
+        for (const auto& [view, chunk] : chunks) {
+            jf::StringTable strings;
+            if (!strings.attachTo(*view, *chunk)) {
+                return;
+            }
+            for (const jf::StringTable::Row& row : strings.rows()) {
+                for (const jf::StringTable::Entry& entry : row) {
+                    for (const std::string* text : {&entry.text, &entry.comment}) {
+                        if (!text->empty()) {
+                            texts.emplace_back(pool.size(), text->size());
+                            pool += *text;
+                        }
+                    }
+                }
+            }
+        }
+        ready = !chunks.empty();
+    }
+};
+
+SampleTables& sampleTables() {
+    static SampleTables instance;
+    return instance;
+}
+
+void BM_DecodeSampleStringTables(benchmark::State& state) {
+    SampleTables& tables = sampleTables();
+    if (!tables.ready) {
+        state.SkipWithError("the sample's string tables could not be read");
+        return;
+    }
+    for (auto _ : state) {
+        for (const auto& [view, chunk] : tables.chunks) {
+            jf::StringTable strings;
+            if (!strings.attachTo(*view, *chunk)) {
+                state.SkipWithError("a string table failed to decode");
+                return;
+            }
+            benchmark::DoNotOptimize(strings.rowCount());
+        }
+    }
+    state.counters["texts"] = static_cast<double>(tables.texts.size());
+}
+BENCHMARK(BM_DecodeSampleStringTables)->Unit(benchmark::kMillisecond);
+
+void BM_SampleTextsAsStrings(benchmark::State& state) {
+    SampleTables& tables = sampleTables();
+    if (!tables.ready) {
+        state.SkipWithError("the sample's string tables could not be read");
+        return;
+    }
+    for (auto _ : state) {
+        std::vector<std::string> strings;
+        strings.reserve(tables.texts.size());
+        for (const auto& [start, length] : tables.texts) {
+            strings.emplace_back(tables.pool.data() + start, length);
+        }
+        benchmark::DoNotOptimize(strings.data());
+    }
+    state.counters["texts"] = static_cast<double>(tables.texts.size());
+}
+BENCHMARK(BM_SampleTextsAsStrings)->Unit(benchmark::kMillisecond);
 
 }  // namespace

@@ -100,6 +100,15 @@ else
     missing "full load / reading the files' bytes" "<= 1.5x"
 fi
 
+# Not targets: how much of the load the string tables take, and the least
+# that keeping each of their texts in a string of its own costs.
+decode=$(median BM_DecodeSampleStringTables 4)
+floor=$(median BM_SampleTextsAsStrings 4)
+r=$(ratio "$decode" "$read_bytes")
+[ -n "$r" ] && report "  its string tables alone / reading the bytes: ${r}x" "(part of the load)" "info"
+r=$(ratio "$floor" "$read_bytes")
+[ -n "$r" ] && report "  their texts copied into strings / the bytes: ${r}x" "(floor of the load)" "info"
+
 save=$(median BM_SaveSampleInstallation/real_time 2)
 write_bytes=$(median BM_WriteSampleFileBytes/real_time 2)
 r=$(ratio "$save" "$write_bytes")
