@@ -163,7 +163,6 @@ BENCHMARK(BM_ReadSampleFileBytes)->Unit(benchmark::kMillisecond);
 // strings and freed, nothing else. Both run on bodies already in memory.
 struct SampleTables {
     jf::IffFileTable table{jf::systemFileSystem()};
-    std::vector<std::unique_ptr<jf::File>> files;
     std::vector<std::unique_ptr<jf::IffView>> views;
     std::vector<std::pair<jf::IffView*, jf::IffChunk*>> chunks;
     std::string pool;  // every non-empty text and comment, back to back
@@ -176,10 +175,16 @@ struct SampleTables {
             return;
         }
         for (const std::string& name : {sample.files[0], sample.files[1]}) {
-            std::unique_ptr<jf::File> file = jf::systemFileSystem().open(name, jf::OpenMode::Read);
             auto view = std::make_unique<jf::IffView>(table);
-            if (!file || !view->openInto(*file) || !view->loadAll()) {
-                return;
+            {
+                std::unique_ptr<jf::File> file =
+                    jf::systemFileSystem().open(name, jf::OpenMode::Read);
+                // Every body in memory, then the file let go: the timed
+                // loads must find it unlocked.
+                if (!file || !view->openInto(*file) || !view->loadAll() ||
+                    !view->releaseFile(true)) {
+                    return;
+                }
             }
             // The tables the load decodes: in the career file those of the
             // tracks (beside a career chunk of the same id), in the card
@@ -190,7 +195,6 @@ struct SampleTables {
                     chunks.emplace_back(view.get(), chunk);
                 }
             }
-            files.push_back(std::move(file));
             views.push_back(std::move(view));
         }
         for (const auto& [view, chunk] : chunks) {
