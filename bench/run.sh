@@ -70,6 +70,10 @@ median() {
 status=0
 report() {  # figure target verdict
     printf '%-58s %-26s %s\n' "$1" "$2" "$3"
+    # verdict runs in a command substitution, so the status is kept here.
+    if [ "$3" = "NOT MET" ] && [ "$status" -eq 0 ]; then
+        status=1
+    fi
 }
 verdict() {  # awk condition on x -> ok / NOT MET
     if awk -v x="$1" "BEGIN { exit !($2) }"; then
