@@ -34,8 +34,12 @@ constexpr std::size_t kColourEntrySize = 4;
 constexpr std::size_t kMaskCount = 3;
 constexpr std::size_t kMaxPaletteSize = 256;
 constexpr std::uint16_t kWrittenBitsPerPixel = 24;
-constexpr std::uint64_t kRleFreeArea = std::uint64_t{1} << 20;
-constexpr std::uint64_t kRlePixelsPerByte = 128;
+// Run-length pictures: any area up to 512 x 512 pixels (the game's icons and
+// strips of them need far less), beyond it at most 6 pixels per byte of data,
+// so that a small hostile file cannot make us allocate many times its size.
+// A real picture that large and compressed better than that is refused.
+constexpr std::uint64_t kRleFreeArea = std::uint64_t{1} << 18;
+constexpr std::uint64_t kRlePixelsPerByte = 6;
 
 // Masks of the 16-bit 5-5-5 format and of the 32-bit format without bit fields.
 constexpr std::uint32_t kRed555 = 0x7C00;

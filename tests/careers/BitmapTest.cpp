@@ -579,6 +579,28 @@ TEST(BmpRead, HugeRunLengthPictureFromTinyDataIsRefused) {
     expectRefused(buildBmp(recipe));
 }
 
+TEST(BmpRead, RunLengthAreaIsBoundByTheDataBeyond512By512) {
+    BmpSpec recipe = rle8Spec();
+    recipe.rawPixelData = {0, 1};  // the end mark alone: an all-black picture
+    recipe.width = 512;
+    recipe.height = 512;
+    EXPECT_TRUE(readBytes(buildBmp(recipe)).ok);
+    recipe.width = 513;
+    expectRefused(buildBmp(recipe));
+    // Six pixels per byte of data: 600 x 600 needs 60,000 bytes.
+    recipe.width = 600;
+    recipe.height = 600;
+    recipe.rawPixelData.assign(600 * 600 / 6 - 2, 0);
+    for (std::size_t i = 0; i + 1 < recipe.rawPixelData.size(); i += 2) {
+        recipe.rawPixelData[i] = 1;  // runs of one black pixel, clipped past the end
+    }
+    recipe.rawPixelData.push_back(0);
+    recipe.rawPixelData.push_back(1);
+    EXPECT_TRUE(readBytes(buildBmp(recipe)).ok);
+    recipe.rawPixelData.erase(recipe.rawPixelData.begin(), recipe.rawPixelData.begin() + 2);
+    expectRefused(buildBmp(recipe));
+}
+
 TEST(BmpRead, RandomDamageNeverCrashes) {
     std::vector<std::vector<std::uint8_t>> seeds;
     seeds.push_back(buildBmp(rle8Spec()));
