@@ -78,7 +78,7 @@ constexpr int kCalibrationRuns = 3;
 constexpr double kBeforeShare = 0.1;
 constexpr double kAfterShare = 0.1;
 // At least this share of all kills must land inside the save.
-constexpr double kLeastDuringShare = 0.5;
+constexpr double kLeastDuringShare = 0.3;
 constexpr auto kPollInterval = std::chrono::milliseconds(5);
 // A run that takes longer than this is stuck.
 constexpr double kRunLimitSeconds = 120;
