@@ -14,6 +14,7 @@
 #include "platform/FileSystem.h"
 #include "support/FakeFileSystem.h"
 #include "support/FarBuilder.h"
+#include "support/ForwardingFile.h"
 
 namespace jf {
 namespace {
@@ -65,61 +66,39 @@ const std::vector<FarBuilderEntry> kSampleEntries = {
 };
 
 // Counts the reads made through a file and all of its duplicates.
-class CountingFile final : public File {
+class CountingFile final : public test::ForwardingFile {
 public:
     CountingFile(std::unique_ptr<File> inner, std::shared_ptr<int> reads)
-        : inner_(std::move(inner)), reads_(std::move(reads)) {}
-
-    bool seek(std::uint64_t position) override { return inner_->seek(position); }
-    std::uint64_t tell() const override { return inner_->tell(); }
+        : ForwardingFile(std::move(inner)), reads_(std::move(reads)) {}
     std::int64_t read(void* buffer, std::size_t n) override {
         ++*reads_;
-        return inner_->read(buffer, n);
+        return ForwardingFile::read(buffer, n);
     }
-    bool write(const void* buffer, std::size_t n) override { return inner_->write(buffer, n); }
-    bool truncate(std::uint64_t length) override { return inner_->truncate(length); }
-    std::int64_t length() const override { return inner_->length(); }
-    bool flush() override { return inner_->flush(); }
-    std::unique_ptr<File> duplicate() override {
-        std::unique_ptr<File> copy = inner_->duplicate();
-        if (!copy) {
-            return nullptr;
-        }
+
+protected:
+    std::unique_ptr<File> rewrap(std::unique_ptr<File> copy) override {
         return std::make_unique<CountingFile>(std::move(copy), reads_);
     }
-    std::string path() const override { return inner_->path(); }
 
 private:
-    std::unique_ptr<File> inner_;
     std::shared_ptr<int> reads_;
 };
 
 // Hands out at most `limit` bytes per read, as a pipe or network file may.
-class TricklingFile final : public File {
+class TricklingFile final : public test::ForwardingFile {
 public:
     TricklingFile(std::unique_ptr<File> inner, std::size_t limit)
-        : inner_(std::move(inner)), limit_(limit) {}
-
-    bool seek(std::uint64_t position) override { return inner_->seek(position); }
-    std::uint64_t tell() const override { return inner_->tell(); }
+        : ForwardingFile(std::move(inner)), limit_(limit) {}
     std::int64_t read(void* buffer, std::size_t n) override {
-        return inner_->read(buffer, std::min(n, limit_));
+        return ForwardingFile::read(buffer, std::min(n, limit_));
     }
-    bool write(const void* buffer, std::size_t n) override { return inner_->write(buffer, n); }
-    bool truncate(std::uint64_t length) override { return inner_->truncate(length); }
-    std::int64_t length() const override { return inner_->length(); }
-    bool flush() override { return inner_->flush(); }
-    std::unique_ptr<File> duplicate() override {
-        std::unique_ptr<File> copy = inner_->duplicate();
-        if (!copy) {
-            return nullptr;
-        }
+
+protected:
+    std::unique_ptr<File> rewrap(std::unique_ptr<File> copy) override {
         return std::make_unique<TricklingFile>(std::move(copy), limit_);
     }
-    std::string path() const override { return inner_->path(); }
 
 private:
-    std::unique_ptr<File> inner_;
     std::size_t limit_;
 };
 

@@ -13,6 +13,7 @@
 #include "iff/IffFile.h"
 #include "platform/File.h"
 #include "platform/FileSystem.h"
+#include "support/ForwardingFile.h"
 #include "support/IffBuilder.h"
 
 namespace jf {
@@ -30,32 +31,25 @@ struct ReadCounts {
     std::uint64_t bytes = 0;
 };
 
-class CountingFile final : public File {
+class CountingFile final : public test::ForwardingFile {
 public:
     CountingFile(std::unique_ptr<File> inner, std::shared_ptr<ReadCounts> counts)
-        : inner_(std::move(inner)), counts_(std::move(counts)) {}
-    bool seek(std::uint64_t position) override { return inner_->seek(position); }
-    std::uint64_t tell() const override { return inner_->tell(); }
+        : ForwardingFile(std::move(inner)), counts_(std::move(counts)) {}
     std::int64_t read(void* buffer, std::size_t n) override {
         ++counts_->calls;
-        const std::int64_t got = inner_->read(buffer, n);
+        const std::int64_t got = ForwardingFile::read(buffer, n);
         if (got > 0) {
             counts_->bytes += static_cast<std::uint64_t>(got);
         }
         return got;
     }
-    bool write(const void* buffer, std::size_t n) override { return inner_->write(buffer, n); }
-    bool truncate(std::uint64_t length) override { return inner_->truncate(length); }
-    std::int64_t length() const override { return inner_->length(); }
-    bool flush() override { return inner_->flush(); }
-    std::unique_ptr<File> duplicate() override {
-        std::unique_ptr<File> copy = inner_->duplicate();
-        return copy ? std::make_unique<CountingFile>(std::move(copy), counts_) : nullptr;
+
+protected:
+    std::unique_ptr<File> rewrap(std::unique_ptr<File> copy) override {
+        return std::make_unique<CountingFile>(std::move(copy), counts_);
     }
-    std::string path() const override { return inner_->path(); }
 
 private:
-    std::unique_ptr<File> inner_;
     std::shared_ptr<ReadCounts> counts_;
 };
 
@@ -184,36 +178,28 @@ TEST_F(IffReadPatternTest, LoadAllSkipsChunksAlreadyInMemory) {
 }
 
 // Once armed, fails every read that touches bytes [badBegin, badEnd).
-class FaultyFile final : public File {
+class FaultyFile final : public test::ForwardingFile {
 public:
     FaultyFile(std::unique_ptr<File> inner, std::uint64_t badBegin, std::uint64_t badEnd,
                std::shared_ptr<bool> armed)
-        : inner_(std::move(inner)),
+        : ForwardingFile(std::move(inner)),
           badBegin_(badBegin),
           badEnd_(badEnd),
           armed_(std::move(armed)) {}
-    bool seek(std::uint64_t position) override { return inner_->seek(position); }
-    std::uint64_t tell() const override { return inner_->tell(); }
     std::int64_t read(void* buffer, std::size_t n) override {
-        const std::uint64_t at = inner_->tell();
+        const std::uint64_t at = tell();
         if (*armed_ && n > 0 && at < badEnd_ && at + n > badBegin_) {
             return -1;
         }
-        return inner_->read(buffer, n);
+        return ForwardingFile::read(buffer, n);
     }
-    bool write(const void* buffer, std::size_t n) override { return inner_->write(buffer, n); }
-    bool truncate(std::uint64_t length) override { return inner_->truncate(length); }
-    std::int64_t length() const override { return inner_->length(); }
-    bool flush() override { return inner_->flush(); }
-    std::unique_ptr<File> duplicate() override {
-        std::unique_ptr<File> copy = inner_->duplicate();
-        return copy ? std::make_unique<FaultyFile>(std::move(copy), badBegin_, badEnd_, armed_)
-                    : nullptr;
+
+protected:
+    std::unique_ptr<File> rewrap(std::unique_ptr<File> copy) override {
+        return std::make_unique<FaultyFile>(std::move(copy), badBegin_, badEnd_, armed_);
     }
-    std::string path() const override { return inner_->path(); }
 
 private:
-    std::unique_ptr<File> inner_;
     std::uint64_t badBegin_;
     std::uint64_t badEnd_;
     std::shared_ptr<bool> armed_;
