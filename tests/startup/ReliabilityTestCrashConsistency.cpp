@@ -452,18 +452,18 @@ Bytes as32Bits(const fsys::path& path) {
     const Bytes bytes = readAll(path);
     Bitmap picture;
     EXPECT_TRUE(decodeBitmapFile(bytes.data(), bytes.size(), picture, nullptr, 0, 0));
-    BmpSpec spec;
-    spec.width = picture.width();
-    spec.height = picture.height();
-    spec.bitsPerPixel = 32;
+    BmpSpec recipe;
+    recipe.width = picture.width();
+    recipe.height = picture.height();
+    recipe.bitsPerPixel = 32;
     for (int y = 0; y < picture.height(); ++y) {
         for (int x = 0; x < picture.width(); ++x) {
             const Rgb c = picture.pixel(x, y);
-            spec.pixels.push_back(std::uint32_t{c.red} << 16 | std::uint32_t{c.green} << 8 |
-                                  c.blue);
+            recipe.pixels.push_back(std::uint32_t{c.red} << 16 | std::uint32_t{c.green} << 8 |
+                                    c.blue);
         }
     }
-    return buildBmp(spec);
+    return buildBmp(recipe);
 }
 
 void copyTree(const fsys::path& from, const fsys::path& to) {
