@@ -18,6 +18,9 @@
 #include <iconv.h>
 
 #include <cerrno>
+#include <new>
+#include <string>
+#include <vector>
 #endif
 
 namespace jf {
@@ -215,6 +218,57 @@ const char* iconvName(int codePage) {
 constexpr char kUtf8Name[] = "UTF-8";
 constexpr std::size_t kOutputChunk = 256;
 
+// Converters opened once per thread and direction and then reused: opening
+// one costs far more than converting a short text. Each thread keeps its own,
+// since a converter carries its shift state; the state is reset before each
+// use. Closed when the thread ends.
+class ConverterCache {
+public:
+    ConverterCache() = default;
+    ConverterCache(const ConverterCache&) = delete;
+    ConverterCache& operator=(const ConverterCache&) = delete;
+    ~ConverterCache() {
+        for (const Entry& entry : entries_) {
+            iconv_close(entry.converter);
+        }
+    }
+
+    // A converter in its initial state, or (iconv_t)-1 when there is none.
+    iconv_t get(const char* to, const char* from) {
+        const auto none = reinterpret_cast<iconv_t>(-1);
+        if (to == nullptr || from == nullptr) {
+            return none;
+        }
+        for (const Entry& entry : entries_) {
+            if (entry.to == to && entry.from == from) {
+                iconv(entry.converter, nullptr, nullptr, nullptr, nullptr);
+                return entry.converter;
+            }
+        }
+        iconv_t converter = iconv_open(to, from);
+        if (converter == none) {
+            return none;
+        }
+        try {
+            entries_.push_back({to, from, converter});
+        } catch (const std::bad_alloc&) {
+            iconv_close(converter);
+            return none;
+        }
+        return converter;
+    }
+
+private:
+    struct Entry {
+        std::string to;
+        std::string from;
+        iconv_t converter;
+    };
+    std::vector<Entry> entries_;
+};
+
+thread_local ConverterCache converters;
+
 // Runs one conversion. Strict (replacement == nullptr): fails on the first
 // byte sequence that does not convert, and on any conversion that iconv
 // reports as irreversible. Lossy: appends `replacement` for each byte that
@@ -224,7 +278,7 @@ std::optional<std::string> runIconv(const char* to, const char* from, const std:
     if (complete != nullptr) {
         *complete = true;
     }
-    iconv_t cd = iconv_open(to, from);
+    iconv_t cd = converters.get(to, from);
     if (cd == reinterpret_cast<iconv_t>(-1)) {
         return std::nullopt;
     }
@@ -269,7 +323,6 @@ std::optional<std::string> runIconv(const char* to, const char* from, const std:
         --inLeft;
         iconv(cd, nullptr, nullptr, nullptr, nullptr);  // back to the initial state
     }
-    iconv_close(cd);
     if (!ok) {
         return std::nullopt;
     }

@@ -2,8 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <optional>
 #include <string>
+#include <thread>
+#include <vector>
 
 #include "iff/StringTable.h"
 
@@ -135,6 +138,45 @@ TEST(CodePages, LossyDecodingReplacesAndReports) {
     EXPECT_FALSE(complete);
     EXPECT_EQ(toUtf8Lossy("", 932, &complete), "");
     EXPECT_TRUE(complete);
+}
+
+TEST(CodePages, AFailedConversionLeavesNothingForTheNext) {
+    // Converters are kept between calls: a conversion cut off in the middle
+    // of a character must not leave part of it to the next call.
+    for (int round = 0; round < 3; ++round) {
+        EXPECT_FALSE(toUtf8("ab\x83", 932).has_value());
+        EXPECT_EQ(toUtf8("\x5C", 932), std::optional<std::string>("\\"));
+        EXPECT_FALSE(fromUtf8("\xE6\x97\xA5\xC2\xA5", 932).has_value());
+        EXPECT_EQ(fromUtf8("\xE6\x97\xA5", 932), std::optional<std::string>("\x93\xFA"));
+    }
+}
+
+TEST(CodePages, ThreadsConvertSideBySide) {
+    std::vector<std::thread> threads;
+    std::atomic<int> wrong{0};
+    for (int t = 0; t < 4; ++t) {
+        threads.emplace_back([&wrong, t] {
+            const int codePage = t % 2 == 0 ? 932 : 1251;
+            const std::string utf8 = t % 2 == 0 ? "\xE6\x97\xA5"
+                                                  "a"
+                                                : "\xD0\x96"
+                                                  "a";  // 日a, Жa
+            const std::string bytes = t % 2 == 0 ? "\x93\xFA"
+                                                   "a"
+                                                 : "\xC6"
+                                                   "a";
+            for (int i = 0; i < 500; ++i) {
+                if (fromUtf8(utf8, codePage) != std::optional<std::string>(bytes) ||
+                    toUtf8(bytes, codePage) != std::optional<std::string>(utf8)) {
+                    ++wrong;
+                }
+            }
+        });
+    }
+    for (std::thread& thread : threads) {
+        thread.join();
+    }
+    EXPECT_EQ(wrong.load(), 0);
 }
 
 TEST(CodePages, InvalidUtf8AndUnknownCodePagesAreRefused) {
