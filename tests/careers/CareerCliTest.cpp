@@ -15,6 +15,7 @@
 
 #include "careers/CareerDatabase.h"
 #include "support/CareerBuilders.h"
+#include "support/CliRunner.h"
 
 #ifdef JF_CLI_PATH
 namespace jf {
@@ -23,41 +24,14 @@ namespace {
 namespace fs = std::filesystem;
 using test::Bytes;
 
-struct CliResult {
-    int exitCode = -1;
-    std::string out;
-};
+using test::CliResult;
+using test::readFileBytes;
+using test::shellQuoted;
+using test::writeFileBytes;
 
+// Runs the tool with arguments that are already quoted for the shell.
 CliResult runCli(const std::string& arguments) {
-    CliResult result;
-    const std::string command = std::string(JF_CLI_PATH) + " " + arguments + " 2>/dev/null";
-    FILE* pipe = popen(command.c_str(), "r");
-    if (pipe == nullptr) {
-        return result;
-    }
-    char buffer[4096];
-    std::size_t n;
-    while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0) {
-        result.out.append(buffer, n);
-    }
-    const int status = pclose(pipe);
-    result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return result;
-}
-
-std::string quoted(const fs::path& path) {
-    return "'" + path.string() + "'";
-}
-
-void writeBytes(const fs::path& path, const Bytes& bytes) {
-    std::ofstream out(path, std::ios::binary);
-    out.write(reinterpret_cast<const char*>(bytes.data()),
-              static_cast<std::streamsize>(bytes.size()));
-}
-
-Bytes readBytes(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    return test::runShellCommand(std::string(JF_CLI_PATH) + " " + arguments, {});
 }
 
 class CareerCliTest : public ::testing::Test {
@@ -71,7 +45,7 @@ protected:
         plain.id = 3;
         plain.careerBody = test::buildPlainCareerBody("Caf\xE9", levels);
         plain.stringsBody = test::buildLanguageTableBody(test::sampleCareerTexts("Three"));
-        writeBytes(work_, test::buildCareerContainer({test::sampleTrack(12, "Twelve"), plain}));
+        writeFileBytes(work_, test::buildCareerContainer({test::sampleTrack(12, "Twelve"), plain}));
     }
     void TearDown() override {
         std::error_code ignored;
@@ -83,7 +57,7 @@ protected:
 };
 
 TEST_F(CareerCliTest, DumpShowsTracksByPosition) {
-    CliResult run = runCli("careers dump " + quoted(work_));
+    CliResult run = runCli("careers dump " + shellQuoted(work_));
     ASSERT_EQ(run.exitCode, 0);
     nlohmann::json doc = nlohmann::json::parse(run.out);
     ASSERT_EQ(doc["tracks"].size(), 2u);
@@ -105,20 +79,20 @@ TEST_F(CareerCliTest, DumpShowsTracksByPosition) {
 
 TEST_F(CareerCliTest, DumpFailsWithoutCareers) {
     fs::path empty = folder_ / "Empty.iff";
-    writeBytes(empty, test::buildCareerContainer({}));
-    EXPECT_EQ(runCli("careers dump " + quoted(empty)).exitCode, 1);
+    writeFileBytes(empty, test::buildCareerContainer({}));
+    EXPECT_EQ(runCli("careers dump " + shellQuoted(empty)).exitCode, 1);
     EXPECT_EQ(runCli("careers dump").exitCode, 2);
-    EXPECT_EQ(runCli("careers dump " + quoted(folder_ / "missing.iff")).exitCode, 1);
+    EXPECT_EQ(runCli("careers dump " + shellQuoted(folder_ / "missing.iff")).exitCode, 1);
 }
 
 TEST_F(CareerCliTest, ResaveWritesPackedCareersAndTheJobNameCopy) {
     fs::path out = folder_ / "Resaved.iff";
-    Bytes original = readBytes(work_);
-    CliResult run = runCli("careers resave " + quoted(work_) + " " + quoted(out));
+    Bytes original = readFileBytes(work_);
+    CliResult run = runCli("careers resave " + shellQuoted(work_) + " " + shellQuoted(out));
     ASSERT_EQ(run.exitCode, 0) << run.out;
-    EXPECT_EQ(readBytes(work_), original);
+    EXPECT_EQ(readFileBytes(work_), original);
 
-    CliResult copy = runCli("str dump " + quoted(out) + " 1003");
+    CliResult copy = runCli("str dump " + shellQuoted(out) + " 1003");
     ASSERT_EQ(copy.exitCode, 0);
     nlohmann::json doc = nlohmann::json::parse(copy.out);
     EXPECT_EQ(doc["form"], -3);
@@ -126,7 +100,7 @@ TEST_F(CareerCliTest, ResaveWritesPackedCareersAndTheJobNameCopy) {
     EXPECT_EQ(doc["rows"][5][2]["text"], "Three e5 s2");
     EXPECT_EQ(doc["rows"][5][2]["comment"], "");
 
-    test::MemoryContainer reopened(readBytes(out));
+    test::MemoryContainer reopened(readFileBytes(out));
     ASSERT_TRUE(reopened.ok());
     IffChunk* carr = reopened.view().find(kTypeCarr, 3);
     ASSERT_NE(carr, nullptr);
@@ -135,36 +109,36 @@ TEST_F(CareerCliTest, ResaveWritesPackedCareersAndTheJobNameCopy) {
     EXPECT_NE(reopened.view().find(kTypeStr, 1012), nullptr);
 
     // The dumps of both files agree.
-    CliResult before = runCli("careers dump " + quoted(work_));
-    CliResult after = runCli("careers dump " + quoted(out));
+    CliResult before = runCli("careers dump " + shellQuoted(work_));
+    CliResult after = runCli("careers dump " + shellQuoted(out));
     ASSERT_EQ(after.exitCode, 0);
     EXPECT_EQ(nlohmann::json::parse(before.out), nlohmann::json::parse(after.out));
 }
 
 TEST_F(CareerCliTest, StrDumpForms) {
     fs::path file = folder_ / "Str.iff";
-    writeBytes(file, test::buildContainerBytes({
-                         {kTypeStr, 1, 0x10, "", test::buildStrBody(0, {{1, "ab", ""}})},
-                         {kTypeStr, 2, 0x10, "", test::buildStrBody(-2, {{1, "t", "c"}})},
-                         {kTypeStr, 3, 0x10, "", test::buildStrBody(-3, {{0, "bad", ""}})},
-                     }));
-    CliResult countFirst = runCli("str dump " + quoted(file) + " 1");
+    writeFileBytes(file, test::buildContainerBytes({
+                             {kTypeStr, 1, 0x10, "", test::buildStrBody(0, {{1, "ab", ""}})},
+                             {kTypeStr, 2, 0x10, "", test::buildStrBody(-2, {{1, "t", "c"}})},
+                             {kTypeStr, 3, 0x10, "", test::buildStrBody(-3, {{0, "bad", ""}})},
+                         }));
+    CliResult countFirst = runCli("str dump " + shellQuoted(file) + " 1");
     ASSERT_EQ(countFirst.exitCode, 0);
     nlohmann::json doc = nlohmann::json::parse(countFirst.out);
     EXPECT_EQ(doc["form"], 0);
     EXPECT_EQ(doc["rows"][0][0]["text"], "ab");
     ASSERT_EQ(doc["rows"][0].size(), 20u);
 
-    CliResult comments = runCli("str dump " + quoted(file) + " 2");
+    CliResult comments = runCli("str dump " + shellQuoted(file) + " 2");
     ASSERT_EQ(comments.exitCode, 0);
     doc = nlohmann::json::parse(comments.out);
     EXPECT_EQ(doc["form"], -2);
     EXPECT_EQ(doc["rows"][0][0]["comment"], "c");
 
-    EXPECT_EQ(runCli("str dump " + quoted(file) + " 3").exitCode, 1);
-    EXPECT_EQ(runCli("str dump " + quoted(file) + " 4").exitCode, 1);
-    EXPECT_EQ(runCli("str dump " + quoted(file) + " x").exitCode, 2);
-    EXPECT_EQ(runCli("str dump " + quoted(file) + " 70000").exitCode, 2);
+    EXPECT_EQ(runCli("str dump " + shellQuoted(file) + " 3").exitCode, 1);
+    EXPECT_EQ(runCli("str dump " + shellQuoted(file) + " 4").exitCode, 1);
+    EXPECT_EQ(runCli("str dump " + shellQuoted(file) + " x").exitCode, 2);
+    EXPECT_EQ(runCli("str dump " + shellQuoted(file) + " 70000").exitCode, 2);
 }
 
 }  // namespace

@@ -16,34 +16,19 @@
 #include "careers/ChanceCard.h"
 #include "support/CardBuilders.h"
 #include "support/CareerBuilders.h"
+#include "support/CliRunner.h"
 
 #ifdef JF_CLI_PATH
 namespace jf {
 namespace {
 
 namespace fs = std::filesystem;
+
 using test::Bytes;
-
-struct CliResult {
-    int exitCode = -1;
-    std::string out;
-    std::string err;
-};
-
-Bytes readBytes(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-void writeBytes(const fs::path& path, const Bytes& bytes) {
-    std::ofstream out(path, std::ios::binary);
-    out.write(reinterpret_cast<const char*>(bytes.data()),
-              static_cast<std::streamsize>(bytes.size()));
-}
-
-std::string quoted(const fs::path& path) {
-    return "'" + path.string() + "'";
-}
+using test::CliResult;
+using test::readFileBytes;
+using test::shellQuoted;
+using test::writeFileBytes;
 
 class ChanceCardCliTest : public ::testing::Test {
 protected:
@@ -52,8 +37,8 @@ protected:
         fs::create_directories(folder_);
         work_ = folder_ / "Work.iff";
         portal_ = folder_ / "CarPortal.iff";
-        writeBytes(work_, test::buildCareerContainer(
-                              {test::sampleTrack(3, "Three"), test::sampleTrack(7, "Seven")}));
+        writeFileBytes(work_, test::buildCareerContainer(
+                                  {test::sampleTrack(3, "Three"), test::sampleTrack(7, "Seven")}));
         test::CardPortalSpec recipe;
         recipe.optionsWord = 0x8008;
         recipe.texts = test::sampleGlobalTexts(12);
@@ -72,7 +57,7 @@ protected:
         // Under the root for later packs, a card of track 3.
         recipe.trees.push_back(
             {4134, test::handLaidCardTree({{3, 0, 14, {CardItem::sound(311)}}})});
-        writeBytes(portal_, test::buildCardPortal(recipe));
+        writeFileBytes(portal_, test::buildCardPortal(recipe));
     }
     void TearDown() override {
         std::error_code ignored;
@@ -80,24 +65,8 @@ protected:
     }
 
     CliResult run(const std::string& arguments) {
-        CliResult result;
-        const fs::path errFile = folder_ / "stderr.txt";
-        const std::string command =
-            std::string(JF_CLI_PATH) + " " + arguments + " 2>" + quoted(errFile);
-        FILE* pipe = popen(command.c_str(), "r");
-        if (pipe == nullptr) {
-            return result;
-        }
-        char buffer[4096];
-        std::size_t n;
-        while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0) {
-            result.out.append(buffer, n);
-        }
-        const int status = pclose(pipe);
-        result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-        const Bytes err = readBytes(errFile);
-        result.err.assign(err.begin(), err.end());
-        return result;
+        return test::runShellCommand(std::string(JF_CLI_PATH) + " " + arguments,
+                                     folder_ / "stderr.txt");
     }
 
     fs::path folder_;
@@ -106,7 +75,7 @@ protected:
 };
 
 TEST_F(ChanceCardCliTest, DumpShowsCardsOptionsTextsAndFreeEntries) {
-    CliResult result = run("cards dump " + quoted(work_) + " " + quoted(portal_));
+    CliResult result = run("cards dump " + shellQuoted(work_) + " " + shellQuoted(portal_));
     ASSERT_EQ(result.exitCode, 0) << result.err;
     const nlohmann::json doc = nlohmann::json::parse(result.out);
     ASSERT_EQ(doc["tracks"].size(), 2u);
@@ -134,47 +103,54 @@ TEST_F(ChanceCardCliTest, DumpShowsCardsOptionsTextsAndFreeEntries) {
 }
 
 TEST_F(ChanceCardCliTest, PacksChooseTheRootTree) {
-    CliResult result = run("cards dump " + quoted(work_) + " " + quoted(portal_) + " --packs 0x21");
+    CliResult result =
+        run("cards dump " + shellQuoted(work_) + " " + shellQuoted(portal_) + " --packs 0x21");
     ASSERT_EQ(result.exitCode, 0) << result.err;
     const nlohmann::json doc = nlohmann::json::parse(result.out);
     EXPECT_EQ(doc["tracks"][0]["cards"][0]["items"], nlohmann::json::parse("[[4, 2, 311]]"));
     EXPECT_EQ(doc["tracks"][1]["cards"][2]["items"].size(), 0u);
 
-    EXPECT_EQ(run("cards dump " + quoted(work_) + " " + quoted(portal_) + " --packs 16").exitCode,
+    EXPECT_EQ(run("cards dump " + shellQuoted(work_) + " " + shellQuoted(portal_) + " --packs 16")
+                  .exitCode,
               0);
-    EXPECT_EQ(run("cards dump " + quoted(work_) + " " + quoted(portal_) + " --packs").exitCode, 2);
-    EXPECT_EQ(run("cards dump " + quoted(work_) + " " + quoted(portal_) + " --packs x").exitCode,
+    EXPECT_EQ(
+        run("cards dump " + shellQuoted(work_) + " " + shellQuoted(portal_) + " --packs").exitCode,
+        2);
+    EXPECT_EQ(run("cards dump " + shellQuoted(work_) + " " + shellQuoted(portal_) + " --packs x")
+                  .exitCode,
               2);
-    EXPECT_EQ(run("cards dump " + quoted(work_)).exitCode, 2);
+    EXPECT_EQ(run("cards dump " + shellQuoted(work_)).exitCode, 2);
 }
 
 TEST_F(ChanceCardCliTest, DumpFailsOnACardFileWithoutOptions) {
     const fs::path broken = folder_ / "Broken.iff";
     test::CardPortalSpec recipe;
     recipe.withOptions = false;
-    writeBytes(broken, test::buildCardPortal(recipe));
-    CliResult result = run("cards dump " + quoted(work_) + " " + quoted(broken));
+    writeFileBytes(broken, test::buildCardPortal(recipe));
+    CliResult result = run("cards dump " + shellQuoted(work_) + " " + shellQuoted(broken));
     EXPECT_EQ(result.exitCode, 1);
     EXPECT_EQ(result.err, "Cannot load the Chance Cards!\n");
     EXPECT_EQ(result.out, "");
-    EXPECT_EQ(run("cards dump " + quoted(work_) + " " + quoted(folder_ / "none.iff")).exitCode, 1);
+    EXPECT_EQ(
+        run("cards dump " + shellQuoted(work_) + " " + shellQuoted(folder_ / "none.iff")).exitCode,
+        1);
 }
 
 TEST_F(ChanceCardCliTest, ResaveRegeneratesTheTreesAndKeepsTheCards) {
     const fs::path out = folder_ / "Out.iff";
-    const Bytes original = readBytes(portal_);
-    CliResult result =
-        run("cards resave " + quoted(work_) + " " + quoted(portal_) + " " + quoted(out));
+    const Bytes original = readFileBytes(portal_);
+    CliResult result = run("cards resave " + shellQuoted(work_) + " " + shellQuoted(portal_) + " " +
+                           shellQuoted(out));
     ASSERT_EQ(result.exitCode, 0) << result.err;
-    EXPECT_EQ(readBytes(portal_), original);
+    EXPECT_EQ(readFileBytes(portal_), original);
 
-    CliResult before = run("cards dump " + quoted(work_) + " " + quoted(portal_));
-    CliResult after = run("cards dump " + quoted(work_) + " " + quoted(out));
+    CliResult before = run("cards dump " + shellQuoted(work_) + " " + shellQuoted(portal_));
+    CliResult after = run("cards dump " + shellQuoted(work_) + " " + shellQuoted(out));
     ASSERT_EQ(after.exitCode, 0) << after.err;
     EXPECT_EQ(nlohmann::json::parse(before.out), nlohmann::json::parse(after.out));
 
     // The root now holds the generated code: checks before the sound.
-    test::MemoryContainer written(readBytes(out));
+    test::MemoryContainer written(readFileBytes(out));
     ASSERT_TRUE(written.ok());
     IffChunk* root = written.view().find(kTypeBhav, 4124);
     ASSERT_NE(root, nullptr);
@@ -190,11 +166,13 @@ TEST_F(ChanceCardCliTest, ResaveRegeneratesTheTreesAndKeepsTheCards) {
 
     // Resaving the result changes nothing.
     const fs::path again = folder_ / "Again.iff";
-    ASSERT_EQ(
-        run("cards resave " + quoted(work_) + " " + quoted(out) + " " + quoted(again)).exitCode, 0);
-    EXPECT_EQ(readBytes(again), readBytes(out));
+    ASSERT_EQ(run("cards resave " + shellQuoted(work_) + " " + shellQuoted(out) + " " +
+                  shellQuoted(again))
+                  .exitCode,
+              0);
+    EXPECT_EQ(readFileBytes(again), readFileBytes(out));
 
-    EXPECT_EQ(run("cards resave " + quoted(work_) + " " + quoted(portal_)).exitCode, 2);
+    EXPECT_EQ(run("cards resave " + shellQuoted(work_) + " " + shellQuoted(portal_)).exitCode, 2);
 }
 
 }  // namespace

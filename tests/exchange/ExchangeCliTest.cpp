@@ -15,6 +15,7 @@
 #include "careers/CareerDatabase.h"
 #include "exchange/ExchangeTestSupport.h"
 #include "iff/IffFile.h"
+#include "support/CliRunner.h"
 
 #ifdef JF_CLI_PATH
 namespace jf::test {
@@ -22,23 +23,10 @@ namespace {
 
 namespace stdfs = std::filesystem;
 
-struct CliResult {
-    int exitCode = -1;
-    std::string out;
-    std::string err;
-};
-
-void writeBytes(const stdfs::path& path, const Bytes& bytes) {
-    stdfs::create_directories(path.parent_path());
-    std::ofstream out(path, std::ios::binary);
-    out.write(reinterpret_cast<const char*>(bytes.data()),
-              static_cast<std::streamsize>(bytes.size()));
-}
-
-Bytes readBytes(const stdfs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
+using test::CliResult;
+using test::readFileBytes;
+using test::shellQuoted;
+using test::writeFileBytes;
 
 class ExchangeCliTest : public ::testing::Test {
 protected:
@@ -46,48 +34,32 @@ protected:
         folder_ = stdfs::temp_directory_path() / ("jf-exchange-cli-" + std::to_string(::getpid()));
         stdfs::remove_all(folder_);
         game_ = folder_ / "game";
-        writeBytes(work(), buildCareerContainer({sampleTrack(1, "one"), sampleTrack(2, "two", 4),
-                                                 sampleTrack(3, "three")}));
+        writeFileBytes(work(),
+                       buildCareerContainer({sampleTrack(1, "one"), sampleTrack(2, "two", 4),
+                                             sampleTrack(3, "three")}));
         CardPortalSpec cards;
-        writeBytes(game_ / "GameData" / "Objects" / "CarPortal.iff", buildCardPortal(cards));
-        writeBytes(game_ / "UIGraphics" / "cpanel" / "Backgrounds" / "JobIconMultiPopup.BMP",
-                   encodeBitmapFile(bandedStrip(84, 63, 10)));
-        writeBytes(game_ / "UIGraphics" / "cpanel" / "Buttons" / "JobIconMultiButton.BMP",
-                   encodeBitmapFile(bandedStrip(112, 22, 20)));
+        writeFileBytes(game_ / "GameData" / "Objects" / "CarPortal.iff", buildCardPortal(cards));
+        writeFileBytes(game_ / "UIGraphics" / "cpanel" / "Backgrounds" / "JobIconMultiPopup.BMP",
+                       encodeBitmapFile(bandedStrip(84, 63, 10)));
+        writeFileBytes(game_ / "UIGraphics" / "cpanel" / "Buttons" / "JobIconMultiButton.BMP",
+                       encodeBitmapFile(bandedStrip(112, 22, 20)));
     }
     void TearDown() override {
         std::error_code ignored;
         stdfs::remove_all(folder_, ignored);
     }
     stdfs::path work() const { return game_ / "ExpansionShared" / "Work.iff"; }
-    static std::string quoted(const stdfs::path& path) { return "'" + path.string() + "'"; }
 
     CliResult run(const std::string& arguments) {
-        CliResult result;
-        const stdfs::path errors = folder_ / "stderr.txt";
-        const std::string command =
-            std::string(JF_CLI_PATH) + " " + arguments + " 2>" + quoted(errors);
-        FILE* pipe = popen(command.c_str(), "r");
-        if (pipe == nullptr) {
-            return result;
-        }
-        char buffer[4096];
-        std::size_t n;
-        while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0) {
-            result.out.append(buffer, n);
-        }
-        const int status = pclose(pipe);
-        result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-        const Bytes err = readBytes(errors);
-        result.err.assign(err.begin(), err.end());
-        return result;
+        return test::runShellCommand(std::string(JF_CLI_PATH) + " " + arguments,
+                                     folder_ / "stderr.txt");
     }
 
     // The internal career names of Work.iff by position.
     std::vector<std::string> careerNames() {
         NoDiskFileSystem none;
         IffFileTable table(none);
-        MemoryFile file(readBytes(work()));
+        MemoryFile file(readFileBytes(work()));
         const int slot = table.openMemory(file, "Work.iff", true);
         EXPECT_TRUE(table.parse(slot));
         IffView view(table);
@@ -107,12 +79,12 @@ protected:
 
 TEST_F(ExchangeCliTest, ExportThenImportOverAnotherTrack) {
     const stdfs::path car = folder_ / "two.car";
-    CliResult exported = run("export " + quoted(game_) + " 1 " + quoted(car));
+    CliResult exported = run("export " + shellQuoted(game_) + " 1 " + shellQuoted(car));
     ASSERT_EQ(exported.exitCode, 0) << exported.err;
     EXPECT_NE(exported.err.find("Successfully exported!"), std::string::npos);
-    EXPECT_EQ(readChunks(readBytes(car)).size(), 8u);
+    EXPECT_EQ(readChunks(readFileBytes(car)).size(), 8u);
 
-    CliResult imported = run("import " + quoted(game_) + " " + quoted(car) + " 2");
+    CliResult imported = run("import " + shellQuoted(game_) + " " + shellQuoted(car) + " 2");
     ASSERT_EQ(imported.exitCode, 0) << imported.err;
     EXPECT_NE(imported.err.find("Successfully imported!"), std::string::npos);
     EXPECT_EQ(careerNames(), (std::vector<std::string>{"one", "two", "two"}));
@@ -120,69 +92,74 @@ TEST_F(ExchangeCliTest, ExportThenImportOverAnotherTrack) {
 
 TEST_F(ExchangeCliTest, BackupAndRestore) {
     const stdfs::path cbk = folder_ / "all.cbk";
-    CliResult backup = run("backup " + quoted(game_) + " " + quoted(cbk));
+    CliResult backup = run("backup " + shellQuoted(game_) + " " + shellQuoted(cbk));
     ASSERT_EQ(backup.exitCode, 0) << backup.err;
-    EXPECT_EQ(readChunks(readBytes(cbk)).size(), 23u);
+    EXPECT_EQ(readChunks(readFileBytes(cbk)).size(), 23u);
 
     const stdfs::path car = folder_ / "one.car";
-    ASSERT_EQ(run("export " + quoted(game_) + " 0 " + quoted(car)).exitCode, 0);
-    ASSERT_EQ(run("import " + quoted(game_) + " " + quoted(car)).exitCode, 0);  // position 0
-    ASSERT_EQ(run("import " + quoted(game_) + " " + quoted(car) + " 2").exitCode, 0);
+    ASSERT_EQ(run("export " + shellQuoted(game_) + " 0 " + shellQuoted(car)).exitCode, 0);
+    ASSERT_EQ(run("import " + shellQuoted(game_) + " " + shellQuoted(car)).exitCode,
+              0);  // position 0
+    ASSERT_EQ(run("import " + shellQuoted(game_) + " " + shellQuoted(car) + " 2").exitCode, 0);
     EXPECT_EQ(careerNames(), (std::vector<std::string>{"one", "two", "one"}));
 
-    CliResult restored = run("restore " + quoted(game_) + " " + quoted(cbk));
+    CliResult restored = run("restore " + shellQuoted(game_) + " " + shellQuoted(cbk));
     ASSERT_EQ(restored.exitCode, 0) << restored.err;
     EXPECT_NE(restored.err.find("Successfully restored!"), std::string::npos);
     EXPECT_EQ(careerNames(), (std::vector<std::string>{"one", "two", "three"}));
 
     // import accepts a backup too, answering its question.
-    CliResult again = run("import " + quoted(game_) + " " + quoted(cbk));
+    CliResult again = run("import " + shellQuoted(game_) + " " + shellQuoted(cbk));
     EXPECT_EQ(again.exitCode, 0) << again.err;
     EXPECT_NE(again.err.find("Are you sure you want to restore the careers?"), std::string::npos);
 }
 
 TEST_F(ExchangeCliTest, FailuresSaveNothing) {
     const stdfs::path car = folder_ / "one.car";
-    ASSERT_EQ(run("export " + quoted(game_) + " 0 " + quoted(car)).exitCode, 0);
-    const Bytes before = readBytes(work());
+    ASSERT_EQ(run("export " + shellQuoted(game_) + " 0 " + shellQuoted(car)).exitCode, 0);
+    const Bytes before = readFileBytes(work());
 
     // restore refuses a single track.
-    CliResult notBackup = run("restore " + quoted(game_) + " " + quoted(car));
+    CliResult notBackup = run("restore " + shellQuoted(game_) + " " + shellQuoted(car));
     EXPECT_EQ(notBackup.exitCode, 1);
     EXPECT_NE(notBackup.err.find("not a backup"), std::string::npos);
 
     // A damaged file: its message, exit 1, nothing saved.
-    std::vector<RawTestChunk> chunks = readChunks(readBytes(car));
+    std::vector<RawTestChunk> chunks = readChunks(readFileBytes(car));
     std::erase_if(chunks, [](const RawTestChunk& c) {
         return c.type == kTypeButtonBitmap || c.type == kTypeRsmp;
     });
     const stdfs::path damaged = folder_ / "damaged.car";
-    writeBytes(damaged, buildContainerBytes(chunks));
-    CliResult failed = run("import " + quoted(game_) + " " + quoted(damaged) + " 1");
+    writeFileBytes(damaged, buildContainerBytes(chunks));
+    CliResult failed = run("import " + shellQuoted(game_) + " " + shellQuoted(damaged) + " 1");
     EXPECT_EQ(failed.exitCode, 1);
     EXPECT_NE(failed.err.find("Can't load the button resource!"), std::string::npos);
-    EXPECT_EQ(readBytes(work()), before);
+    EXPECT_EQ(readFileBytes(work()), before);
 
-    CliResult missing = run("import " + quoted(game_) + " " + quoted(folder_ / "none.car"));
+    CliResult missing =
+        run("import " + shellQuoted(game_) + " " + shellQuoted(folder_ / "none.car"));
     EXPECT_EQ(missing.exitCode, 1);
     EXPECT_NE(missing.err.find("Couldn't open this file!"), std::string::npos);
 
-    CliResult beyond = run("import " + quoted(game_) + " " + quoted(car) + " 3");
+    CliResult beyond = run("import " + shellQuoted(game_) + " " + shellQuoted(car) + " 3");
     EXPECT_EQ(beyond.exitCode, 1);
-    EXPECT_EQ(readBytes(work()), before);
+    EXPECT_EQ(readFileBytes(work()), before);
 
-    EXPECT_EQ(run("export " + quoted(game_) + " 7 " + quoted(folder_ / "x.car")).exitCode, 1);
+    EXPECT_EQ(run("export " + shellQuoted(game_) + " 7 " + shellQuoted(folder_ / "x.car")).exitCode,
+              1);
     EXPECT_FALSE(stdfs::exists(folder_ / "x.car"));
-    EXPECT_EQ(run("export " + quoted(folder_ / "nogame") + " 0 " + quoted(car)).exitCode, 1);
+    EXPECT_EQ(run("export " + shellQuoted(folder_ / "nogame") + " 0 " + shellQuoted(car)).exitCode,
+              1);
 }
 
 TEST_F(ExchangeCliTest, WrongUsage) {
-    EXPECT_EQ(run("export " + quoted(game_)).exitCode, 2);
-    EXPECT_EQ(run("export " + quoted(game_) + " x " + quoted(folder_ / "a.car")).exitCode, 2);
-    EXPECT_EQ(run("backup " + quoted(game_)).exitCode, 2);
-    EXPECT_EQ(run("import " + quoted(game_)).exitCode, 2);
-    EXPECT_EQ(run("restore " + quoted(game_) + " a b").exitCode, 2);
-    EXPECT_EQ(run("backup " + quoted(game_) + " out --packs").exitCode, 2);
+    EXPECT_EQ(run("export " + shellQuoted(game_)).exitCode, 2);
+    EXPECT_EQ(run("export " + shellQuoted(game_) + " x " + shellQuoted(folder_ / "a.car")).exitCode,
+              2);
+    EXPECT_EQ(run("backup " + shellQuoted(game_)).exitCode, 2);
+    EXPECT_EQ(run("import " + shellQuoted(game_)).exitCode, 2);
+    EXPECT_EQ(run("restore " + shellQuoted(game_) + " a b").exitCode, 2);
+    EXPECT_EQ(run("backup " + shellQuoted(game_) + " out --packs").exitCode, 2);
 }
 
 }  // namespace

@@ -8,37 +8,19 @@
 #include <nlohmann/json.hpp>
 
 #include "SettingsTestSupport.h"
+#include "support/CliRunner.h"
 
 namespace jf {
 namespace {
 
 using test::ScratchFolder;
 
-struct CliRun {
-    int exitCode = -1;
-    std::string out;
-    std::string err;
-};
+using CliRun = test::CliResult;
 
 CliRun runInfo(const ScratchFolder& scratch, const std::string& environment,
                const std::string& arguments = "") {
-    std::string errFile = scratch / "stderr.txt";
-    std::string command =
-        "env -i " + environment + " " + JF_CLI_PATH + " info " + arguments + " 2>" + errFile;
-    CliRun run;
-    FILE* pipe = ::popen(command.c_str(), "r");
-    if (pipe == nullptr) {
-        return run;
-    }
-    char buffer[4096];
-    std::size_t n = 0;
-    while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) {
-        run.out.append(buffer, n);
-    }
-    int status = ::pclose(pipe);
-    run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    run.err = test::readWholeFile(errFile);
-    return run;
+    return test::runShellCommand("env -i " + environment + " " + JF_CLI_PATH + " info " + arguments,
+                                 scratch / "stderr.txt");
 }
 
 TEST(InstallInfoCliTest, ReportsTheInstallationOfTheWinePrefix) {

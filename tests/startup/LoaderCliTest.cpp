@@ -10,53 +10,33 @@
 
 #include "SettingsTestSupport.h"
 #include "startup/SampleInstallation.h"
+#include "support/CliRunner.h"
 
 namespace jf {
 namespace {
 
 using test::ScratchFolder;
 
-struct CliRun {
-    int exitCode = -1;
-    std::string out;
-    std::string err;
-};
+using CliRun = test::CliResult;
 
-std::string quoted(const std::string& text) {
-    return "'" + text + "'";
-}
+using test::shellQuoted;
 
 class LoaderCliTest : public ::testing::Test {
 protected:
     void SetUp() override {
         scratch.folder("home");
-        environment = "HOME=" + quoted(scratch / "home") +
-                      " WINEPREFIX=" + quoted(scratch / "prefix") +
-                      " XDG_CONFIG_HOME=" + quoted(scratch / "config");
+        environment = "HOME=" + shellQuoted(scratch / "home") +
+                      " WINEPREFIX=" + shellQuoted(scratch / "prefix") +
+                      " XDG_CONFIG_HOME=" + shellQuoted(scratch / "config");
     }
 
     CliRun run(const std::string& arguments) const {
-        const std::string errFile = scratch / "stderr.txt";
-        const std::string command =
-            "env -i " + environment + " " + JF_CLI_PATH + " " + arguments + " 2>" + quoted(errFile);
-        CliRun result;
-        FILE* pipe = ::popen(command.c_str(), "r");
-        if (pipe == nullptr) {
-            return result;
-        }
-        char buffer[65536];
-        std::size_t n = 0;
-        while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) {
-            result.out.append(buffer, n);
-        }
-        const int status = ::pclose(pipe);
-        result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-        result.err = test::readWholeFile(errFile);
-        return result;
+        return test::runShellCommand("env -i " + environment + " " + JF_CLI_PATH + " " + arguments,
+                                     scratch / "stderr.txt");
     }
 
     std::string makeSample() {
-        CliRun made = run("make-sample " + quoted(scratch / "prefix"));
+        CliRun made = run("make-sample " + shellQuoted(scratch / "prefix"));
         EXPECT_EQ(made.exitCode, 0) << made.err;
         const nlohmann::json doc = nlohmann::json::parse(made.out);
         return doc["gameDataFolder"].get<std::string>();
@@ -116,7 +96,7 @@ TEST_F(LoaderCliTest, DumpLoadsTheSampleInstallation) {
     EXPECT_FALSE(settingsWritten());
 
     // A game folder given directly loads the same tracks.
-    CliRun direct = run("dump " + quoted(game) + " --packs 0x0F");
+    CliRun direct = run("dump " + shellQuoted(game) + " --packs 0x0F");
     ASSERT_EQ(direct.exitCode, 0) << direct.err;
     const nlohmann::json directDoc = nlohmann::json::parse(direct.out);
     EXPECT_EQ(directDoc["tracks"], doc["tracks"]);
@@ -142,7 +122,7 @@ TEST_F(LoaderCliTest, ResaveWritesWhatLoadsBackTheSame) {
 
 TEST_F(LoaderCliTest, AFailedLoadExitsWithTheLoadersMessage) {
     const std::string empty = scratch.folder("empty");
-    CliRun dump = run("dump " + quoted(empty));
+    CliRun dump = run("dump " + shellQuoted(empty));
     EXPECT_EQ(dump.exitCode, 1);
     EXPECT_EQ(dump.out, "");
     // The card file warning, then the fatal text as the last line.
@@ -151,11 +131,11 @@ TEST_F(LoaderCliTest, AFailedLoadExitsWithTheLoadersMessage) {
     ASSERT_GE(dump.err.size(), last.size());
     EXPECT_EQ(dump.err.substr(dump.err.size() - last.size()), last);
 
-    CliRun packs = run("dump " + quoted(empty) + " --packs 0x0F");
+    CliRun packs = run("dump " + shellQuoted(empty) + " --packs 0x0F");
     EXPECT_EQ(packs.exitCode, 1);
     EXPECT_NE(packs.err.find("Can't locate/open/load the Work.iff file!\n"), std::string::npos);
 
-    CliRun resave = run("resave " + quoted(empty));
+    CliRun resave = run("resave " + shellQuoted(empty));
     EXPECT_EQ(resave.exitCode, 1);
     EXPECT_FALSE(settingsWritten());
 }
