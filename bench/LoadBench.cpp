@@ -15,6 +15,7 @@
 
 #include <unistd.h>
 
+#include "BenchSupport.h"
 #include "iff/IffFile.h"
 #include "iff/StringTable.h"
 #include "platform/File.h"
@@ -27,22 +28,7 @@
 
 namespace {
 
-// Answers nothing, shows nothing.
-class SilentPrompts final : public jf::Prompts {
-public:
-    int messages = 0;
-    jf::PromptAnswer show(const jf::PromptMessage&) override {
-        ++messages;
-        return jf::PromptAnswer::No;
-    }
-    void status(const std::string&) override {}
-    std::optional<std::string> chooseOpenFile(const jf::FileChoice&) override {
-        return std::nullopt;
-    }
-    std::optional<std::string> chooseSaveFile(const jf::FileChoice&) override {
-        return std::nullopt;
-    }
-};
+using jf::bench::SilentPrompts;
 
 struct LoadResult {
     bool ok = false;
@@ -52,15 +38,9 @@ struct LoadResult {
 LoadResult loadOnce(const std::string& gameFolder) {
     jf::MemorySettingsStore settings;
     jf::EditorSession session(jf::systemFileSystem(), settings);
-    session.state.installation.gameDataFolder = gameFolder;
-    session.state.installation.installedPacks = jf::kSampleInstalledPacks;
-    session.state.installation.knownPacks = jf::kSampleInstalledPacks;
     SilentPrompts prompts;
-    jf::LoadRequest request;
-    request.folder = gameFolder;
-    jf::runLoader(request, session, prompts);
     LoadResult result;
-    result.ok = request.resultCode.load() == jf::kLoadResultOk && prompts.messages == 0;
+    result.ok = jf::bench::loadSample(session, gameFolder, prompts);
     result.tracks = session.database.trackCount();
     session.careerView.reset();
     session.cardView.reset();
@@ -68,30 +48,10 @@ LoadResult loadOnce(const std::string& gameFolder) {
 }
 
 // The sample installation, made and loaded once; removed at exit.
-struct BenchInstallation {
-    std::string root;
-    std::string gameFolder;
-    std::vector<std::string> files;
+struct BenchInstallation : jf::bench::SampleFolder {
     bool ready = false;
 
-    BenchInstallation() {
-        root = (std::filesystem::temp_directory_path() /
-                ("jf-load-bench-" + std::to_string(::getpid())))
-                   .string();
-        std::error_code error;
-        std::filesystem::create_directories(root, error);
-        gameFolder = root + "/";
-        ready = !error && jf::writeSampleGameFiles(jf::systemFileSystem(), gameFolder) &&
-                loadOnce(gameFolder).ok;
-        files = {gameFolder + "ExpansionShared/Work.iff",
-                 gameFolder + "GameData/Objects/CarPortal.iff",
-                 gameFolder + "UIGraphics/cpanel/Backgrounds/JobIconMultiPopup.BMP",
-                 gameFolder + "UIGraphics/cpanel/Buttons/JobIconMultiButton.BMP"};
-    }
-    ~BenchInstallation() {
-        std::error_code ignored;
-        std::filesystem::remove_all(root, ignored);
-    }
+    BenchInstallation() : SampleFolder("load") { ready = written && loadOnce(gameFolder).ok; }
 };
 
 BenchInstallation& installation() {

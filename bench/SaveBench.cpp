@@ -18,6 +18,7 @@
 #include <string>
 #include <vector>
 
+#include "BenchSupport.h"
 #include "platform/FileSystem.h"
 #include "platform/Prompts.h"
 #include "platform/SettingsStore.h"
@@ -27,63 +28,25 @@
 
 namespace {
 
-class SilentPrompts final : public jf::Prompts {
-public:
-    int messages = 0;
-    jf::PromptAnswer show(const jf::PromptMessage&) override {
-        ++messages;
-        return jf::PromptAnswer::No;
-    }
-    void status(const std::string&) override {}
-    std::optional<std::string> chooseOpenFile(const jf::FileChoice&) override {
-        return std::nullopt;
-    }
-    std::optional<std::string> chooseSaveFile(const jf::FileChoice&) override {
-        return std::nullopt;
-    }
-};
+using jf::bench::SilentPrompts;
 
 // A sample installation in a temporary folder, loaded once into a session
 // that every timed save writes back; removed at exit.
-struct SaveFixture {
-    std::string root;
-    std::string gameFolder;
+struct SaveFixture : jf::bench::SampleFolder {
     jf::MemorySettingsStore settings;
     std::unique_ptr<jf::EditorSession> session;
     SilentPrompts prompts;
-    // The four files File Save replaces, as native paths.
-    std::vector<std::string> files;
     bool ready = false;
 
-    SaveFixture() {
-        root = (std::filesystem::temp_directory_path() /
-                ("jf-save-bench-" + std::to_string(::getpid())))
-                   .string();
-        std::error_code error;
-        std::filesystem::create_directories(root, error);
-        gameFolder = root + "/";
-        if (error || !jf::writeSampleGameFiles(jf::systemFileSystem(), gameFolder)) {
+    SaveFixture() : SampleFolder("save") {
+        if (!written) {
             return;
         }
         session = std::make_unique<jf::EditorSession>(jf::systemFileSystem(), settings);
-        session->state.installation.gameDataFolder = gameFolder;
-        session->state.installation.installedPacks = jf::kSampleInstalledPacks;
-        session->state.installation.knownPacks = jf::kSampleInstalledPacks;
-        jf::LoadRequest request;
-        request.folder = gameFolder;
-        jf::runLoader(request, *session, prompts);
-        files = {gameFolder + "ExpansionShared/Work.iff",
-                 gameFolder + "GameData/Objects/CarPortal.iff",
-                 gameFolder + "UIGraphics/cpanel/Buttons/JobIconMultiButton.BMP",
-                 gameFolder + "UIGraphics/cpanel/Backgrounds/JobIconMultiPopup.BMP"};
-        ready = request.resultCode.load() == jf::kLoadResultOk && prompts.messages == 0 &&
+        ready = jf::bench::loadSample(*session, gameFolder, prompts) &&
                 !session->state.chanceCardsDisabled && jf::saveAll(*session, prompts);
     }
-    ~SaveFixture() {
-        session.reset();
-        std::error_code ignored;
-        std::filesystem::remove_all(root, ignored);
-    }
+    ~SaveFixture() { session.reset(); }
 };
 
 SaveFixture& fixture() {
