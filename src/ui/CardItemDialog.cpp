@@ -28,10 +28,6 @@ constexpr int kFirstGroupTopDu = 7;
 constexpr std::array<std::uint32_t, kCardListCount> kListKinds = {1, 2, 2, 3, 4};
 constexpr std::array<std::uint32_t, kCardEditCount> kEditKinds = {1, 3, 2};
 
-QString objectNameFor(int id) {
-    return QStringLiteral("control%1").arg(id);
-}
-
 }  // namespace
 
 ChanceCardItemDialog::ChanceCardItemDialog(Prompts& prompts, CardItem& item, QWidget* parent)
@@ -60,7 +56,7 @@ void ChanceCardItemDialog::buildControls() {
         auto* group = new QGroupBox(QString::fromUtf8(kGroupTitles[g]), this);
         group->setGeometry(du.rect(kGroupLeftDu, top, kGroupWidthDu, kGroupHeightDu));
         auto* radio = new QRadioButton(this);
-        radio->setObjectName(objectNameFor(kRadioIds[g]));
+        radio->setObjectName(controlObjectName(kRadioIds[g]));
         radio->setGeometry(du.rect(9, top + 16, 12, 10));
         radio->setAccessibleName(QString::fromUtf8(kGroupTitles[g]));
         radioGroup_->addButton(radio);
@@ -71,7 +67,7 @@ void ChanceCardItemDialog::buildControls() {
 
     auto makeList = [&](CardList which, int id, int x, int group, int width) {
         auto* combo = new QComboBox(this);
-        combo->setObjectName(objectNameFor(id));
+        combo->setObjectName(controlObjectName(id));
         for (const char* entry : cardListEntries(which)) {
             combo->addItem(QString::fromUtf8(entry));
         }
@@ -81,7 +77,7 @@ void ChanceCardItemDialog::buildControls() {
     };
     auto makeEdit = [&](CardEdit which, int id, int x, int group, int width) {
         auto* line = new QLineEdit(this);
-        line->setObjectName(objectNameFor(id));
+        line->setObjectName(controlObjectName(id));
         line->setMaxLength(std::numeric_limits<int>::max());
         const int top = kFirstGroupTopDu + group * kGroupStepDu;
         line->setGeometry(du.rect(x, top + 15, width, 13));
@@ -97,12 +93,12 @@ void ChanceCardItemDialog::buildControls() {
     makeList(CardList::Sound, 1015, 35, 3, 90);
 
     ok_ = new QPushButton(QStringLiteral("OK"), this);
-    ok_->setObjectName(objectNameFor(1));
+    ok_->setObjectName(controlObjectName(1));
     ok_->setGeometry(du.rect(183, 199, 50, 14));
     ok_->setDefault(true);
     ok_->setAutoDefault(true);
     cancel_ = new QPushButton(QStringLiteral("Cancel"), this);
-    cancel_->setObjectName(objectNameFor(2));
+    cancel_->setObjectName(controlObjectName(2));
     cancel_->setGeometry(du.rect(240, 199, 50, 14));
     connect(ok_, &QPushButton::clicked, this, &ChanceCardItemDialog::accept);
     connect(cancel_, &QPushButton::clicked, this, &ChanceCardItemDialog::reject);

@@ -1,4 +1,5 @@
 #include "ui/ChanceCardDialog.h"
+#include "ui/DialogSupport.h"
 
 #include <QGroupBox>
 #include <QLabel>
@@ -19,10 +20,6 @@ namespace {
 
 constexpr int kWidthDu = 234;
 constexpr int kHeightDu = 217;
-
-QString objectNameFor(int id) {
-    return QStringLiteral("control%1").arg(id);
-}
 
 }  // namespace
 
@@ -60,7 +57,7 @@ void ChanceCardListDialog::buildControls() {
     auto* label = new QLabel(QStringLiteral("Text displayed:"), this);
     label->setGeometry(du.rect(7, 10, 52, 8));
     text_ = new QPlainTextEdit(this);
-    text_->setObjectName(objectNameFor(1003));
+    text_->setObjectName(controlObjectName(1003));
     text_->setGeometry(du.rect(61, 7, 165, 45));
     text_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     text_->setTabChangesFocus(true);
@@ -69,7 +66,7 @@ void ChanceCardListDialog::buildControls() {
     auto* group = new QGroupBox(QStringLiteral("Items"), this);
     group->setGeometry(du.rect(7, 57, 220, 131));
     list_ = new QListWidget(this);
-    list_->setObjectName(objectNameFor(1004));
+    list_->setObjectName(controlObjectName(1004));
     list_->setGeometry(du.rect(18, 72, 197, 83));
     list_->setSelectionMode(QAbstractItemView::SingleSelection);
     list_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
@@ -78,11 +75,7 @@ void ChanceCardListDialog::buildControls() {
     connect(list_, &QListWidget::itemDoubleClicked, this, [this] { editItem(); });
 
     auto button = [&](const char* text, int id, int x, int y) {
-        auto* pushButton = new QPushButton(QString::fromUtf8(text), this);
-        pushButton->setObjectName(objectNameFor(id));
-        pushButton->setGeometry(du.rect(x, y, 50, 14));
-        pushButton->setAutoDefault(false);
-        return pushButton;
+        return addDialogButton(this, du, text, id, x, y, false);
     };
     add_ = button("&Add", 1005, 31, 163);
     edit_ = button("&Edit", 1006, 92, 163);

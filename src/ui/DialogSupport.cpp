@@ -4,9 +4,11 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QPushButton>
 
 #include "exchange/ExchangeMessages.h"
 #include "platform/CodePages.h"
+#include "ui/DialogUnits.h"
 #include "ui/LineBreaks.h"
 
 namespace jf {
@@ -85,6 +87,21 @@ std::optional<std::string> FieldText::stored(const QString& now) const {
         text = multiLineDataText(text);
     }
     return fromUtf8(text, codePage_);
+}
+
+QString controlObjectName(int id) {
+    return QStringLiteral("control%1").arg(id);
+}
+
+QPushButton* addDialogButton(QWidget* dialog, const DialogUnits& du, const char* text, int id,
+                             int x, int y, bool autoDefault) {
+    constexpr int kButtonWidthDu = 50;
+    constexpr int kButtonHeightDu = 14;
+    auto* button = new QPushButton(QString::fromUtf8(text), dialog);
+    button->setObjectName(controlObjectName(id));
+    button->setGeometry(du.rect(x, y, kButtonWidthDu, kButtonHeightDu));
+    button->setAutoDefault(autoDefault);
+    return button;
 }
 
 }  // namespace jf

@@ -13,9 +13,22 @@
 
 class QAbstractButton;
 class QPlainTextEdit;
+class QPushButton;
 class QWidget;
 
 namespace jf {
+
+class DialogUnits;
+
+// The object name of the control with resource id `id` ("control1005"),
+// by which the tests find it.
+QString controlObjectName(int id);
+
+// A push button of `dialog`, 50 x 14 dialog units at (x, y), named after
+// `id`. `autoDefault`: whether it becomes the default button while it has
+// the focus. The dialog owns it.
+QPushButton* addDialogButton(QWidget* dialog, const DialogUnits& du, const char* text, int id,
+                             int x, int y, bool autoDefault);
 
 // A refused number: the field's message, the application's caption, the
 // warning icon and an OK button.

@@ -26,10 +26,6 @@ constexpr int kNoteTopDu = 106;
 constexpr int kUnitLeftDu = 174;
 constexpr int kRangeLeftDu = 184;
 
-QString objectNameFor(int id) {
-    return QStringLiteral("control%1").arg(id);
-}
-
 }  // namespace
 
 GlobalOptionsDialog::GlobalOptionsDialog(Prompts& prompts, CareerDatabase& database,
@@ -67,12 +63,12 @@ void GlobalOptionsDialog::buildControls() {
             prefix->setGeometry(du.rect(119, top + 2, 6, 8));
         }
         auto* edit = new QLineEdit(this);
-        edit->setObjectName(objectNameFor(field.editId));
+        edit->setObjectName(controlObjectName(field.editId));
         edit->setMaxLength(std::numeric_limits<int>::max());
         edit->setGeometry(du.rect(126, top, 44, 12));
         label->setBuddy(edit);
         auto* spinner = new SpinButton(edit, du.x(kSpinWidthDu));
-        spinner->setObjectName(objectNameFor(field.spinId));
+        spinner->setObjectName(controlObjectName(field.spinId));
         edits_[i] = edit;
         spins_[i] = spinner;
         // The unit, when there is one, stands between the field and the range.
@@ -91,12 +87,12 @@ void GlobalOptionsDialog::buildControls() {
     note->setGeometry(du.rect(7, kNoteTopDu, 266, 18));
 
     ok_ = new QPushButton(QStringLiteral("OK"), this);
-    ok_->setObjectName(objectNameFor(1));
+    ok_->setObjectName(controlObjectName(1));
     ok_->setGeometry(du.rect(166, 167, 50, 14));
     ok_->setDefault(true);
     ok_->setAutoDefault(true);
     cancel_ = new QPushButton(QStringLiteral("Cancel"), this);
-    cancel_->setObjectName(objectNameFor(2));
+    cancel_->setObjectName(controlObjectName(2));
     cancel_->setGeometry(du.rect(223, 167, 50, 14));
     connect(ok_, &QPushButton::clicked, this, &GlobalOptionsDialog::accept);
     connect(cancel_, &QPushButton::clicked, this, &GlobalOptionsDialog::reject);

@@ -1,4 +1,5 @@
 #include "ui/GlobalTextsDialog.h"
+#include "ui/DialogSupport.h"
 
 #include <QComboBox>
 #include <QLabel>
@@ -25,10 +26,6 @@ constexpr std::array<int, kGlobalTextFieldCount> kFieldTopDu = {19,  35,  51,  8
                                                                 144, 175, 206, 237, 268};
 constexpr int kSingleLineHeightDu = 14;
 constexpr int kMultiLineHeightDu = 29;
-
-QString objectNameFor(int id) {
-    return QStringLiteral("control%1").arg(id);
-}
 
 }  // namespace
 
@@ -96,7 +93,7 @@ void GlobalTextsDialog::buildControls() {
             });
             widget = edit;
         }
-        widget->setObjectName(objectNameFor(info.editId));
+        widget->setObjectName(controlObjectName(info.editId));
         label->setBuddy(widget);
         fields_[i] = widget;
     }
@@ -104,7 +101,7 @@ void GlobalTextsDialog::buildControls() {
     auto* languageLabel = new QLabel(QStringLiteral("Language:"), this);
     languageLabel->setGeometry(du.rect(7, 308, 40, 8));
     languages_ = new QComboBox(this);
-    languages_->setObjectName(objectNameFor(1008));
+    languages_->setObjectName(controlObjectName(1008));
     for (const char* name : kGlobalTextLanguages) {
         languages_->addItem(QString::fromUtf8(name));
     }
@@ -113,13 +110,13 @@ void GlobalTextsDialog::buildControls() {
     connect(languages_, &QComboBox::currentIndexChanged, this,
             &GlobalTextsDialog::languageSelected);
 
-    ok_->setObjectName(objectNameFor(1));
+    ok_->setObjectName(controlObjectName(1));
     ok_->setGeometry(du.rect(167, 305, 50, 14));
     ok_->setDefault(true);
     ok_->setAutoDefault(true);
-    cancel_->setObjectName(objectNameFor(2));
+    cancel_->setObjectName(controlObjectName(2));
     cancel_->setGeometry(du.rect(222, 305, 50, 14));
-    defaults_->setObjectName(objectNameFor(1152));
+    defaults_->setObjectName(controlObjectName(1152));
     defaults_->setGeometry(du.rect(277, 305, 50, 14));
     defaults_->setAutoDefault(false);
     connect(ok_, &QPushButton::clicked, this, &GlobalTextsDialog::accept);

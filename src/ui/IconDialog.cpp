@@ -1,4 +1,5 @@
 #include "ui/IconDialog.h"
+#include "ui/DialogSupport.h"
 
 #include <QGroupBox>
 #include <QLabel>
@@ -39,10 +40,6 @@ FileChoice bitmapFileChoice(bool saving) {
     choice.initialName = "*.BMP";
     choice.defaultExtension = saving ? "BMP" : "";
     return choice;
-}
-
-QString objectNameFor(int id) {
-    return QStringLiteral("control%1").arg(id);
 }
 
 }  // namespace
@@ -86,7 +83,7 @@ void IconDialog::buildControls() {
 
     auto picture = [&](int id, int x, int y, int w, int h) {
         auto* label = new QLabel(this);
-        label->setObjectName(objectNameFor(id));
+        label->setObjectName(controlObjectName(id));
         label->setGeometry(du.rect(x, y, w, h));
         label->setFrameShape(QFrame::Box);
         label->setAlignment(Qt::AlignCenter);
@@ -96,11 +93,7 @@ void IconDialog::buildControls() {
     buttonPicture_ = picture(1018, 50, 100, 77, 16);
 
     auto button = [&](const char* text, int id, int x, int y) {
-        auto* pushButton = new QPushButton(QString::fromUtf8(text), this);
-        pushButton->setObjectName(objectNameFor(id));
-        pushButton->setGeometry(du.rect(x, y, 50, 14));
-        pushButton->setAutoDefault(false);
-        return pushButton;
+        return addDialogButton(this, du, text, id, x, y, false);
     };
     importPopup_ = button("Import...", 1019, 106, 25);
     exportPopup_ = button("Export...", 1020, 106, 45);

@@ -1,4 +1,5 @@
 #include "ui/JobDetailsDialog.h"
+#include "ui/DialogSupport.h"
 
 #include <QComboBox>
 #include <QGroupBox>
@@ -21,10 +22,6 @@ constexpr int kSpinWidthDu = 10;
 
 constexpr std::size_t indexOf(JobDetailField field) {
     return static_cast<std::size_t>(field);
-}
-
-QString objectNameFor(int id) {
-    return QStringLiteral("control%1").arg(id);
 }
 
 }  // namespace
@@ -70,14 +67,14 @@ void JobDetailsDialog::buildControls() {
         auto* label = new QLabel(QString::fromUtf8(info.label), this);
         label->setGeometry(du.rect(labelX, y + 2, labelWidth, 8));
         auto* edit = new QLineEdit(this);
-        edit->setObjectName(objectNameFor(info.editId));
+        edit->setObjectName(controlObjectName(info.editId));
         edit->setMaxLength(std::numeric_limits<int>::max());
         edit->setGeometry(du.rect(editX, y, editWidth, 12));
         label->setBuddy(edit);
         edits_[indexOf(field)] = edit;
         if (info.spinId != 0) {
             auto* spinner = new SpinButton(edit, du.x(kSpinWidthDu));
-            spinner->setObjectName(objectNameFor(info.spinId));
+            spinner->setObjectName(controlObjectName(info.spinId));
             spins_[indexOf(field)] = spinner;
         }
     };
@@ -108,17 +105,16 @@ void JobDetailsDialog::buildControls() {
     place(JobDetailField::EndTime, 14, 50, 66, 240, 50);
 
     vehicle_ = new QComboBox(this);
-    vehicle_->setObjectName(objectNameFor(jobDetailField(JobDetailField::Vehicle).editId));
+    vehicle_->setObjectName(controlObjectName(jobDetailField(JobDetailField::Vehicle).editId));
     for (const char* name : kCarTypeNames) {
         vehicle_->addItem(QString::fromUtf8(name));
     }
     vehicle_->setGeometry(du.rect(14, 258, 102, 12));
 
+    // The buttons keep a dialog's usual behaviour: the focused one is the
+    // default.
     auto button = [&](const char* text, int id, int y) {
-        auto* pushButton = new QPushButton(QString::fromUtf8(text), this);
-        pushButton->setObjectName(objectNameFor(id));
-        pushButton->setGeometry(du.rect(168, y, 50, 14));
-        return pushButton;
+        return addDialogButton(this, du, text, id, 168, y, true);
     };
     loadPrevious_ = button("Load previous", 1025, 205);
     ok_ = button("OK", 1, 237);
