@@ -11,7 +11,7 @@
 
 #include "platform/FileSystem.h"
 #include "platform/Prompts.h"
-#include "startup/EditorSession.h"
+#include "document/EditorSession.h"
 #include "startup/Loader.h"
 #include "startup/SampleInstallation.h"
 

@@ -22,7 +22,7 @@
 #include "platform/FileSystem.h"
 #include "platform/Prompts.h"
 #include "platform/SettingsStore.h"
-#include "startup/EditorSession.h"
+#include "document/EditorSession.h"
 #include "startup/Loader.h"
 #include "startup/SampleInstallation.h"
 

@@ -20,7 +20,7 @@
 #include "exchange/Export.h"
 #include "exchange/Import.h"
 #include "platform/SettingsStore.h"
-#include "startup/EditorSession.h"
+#include "document/EditorSession.h"
 #include "startup/Loader.h"
 #include "support/CardBuilders.h"
 #include "support/CareerBuilders.h"

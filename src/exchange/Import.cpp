@@ -12,7 +12,7 @@
 #include "exchange/InfoHeader.h"
 #include "iff/IffFile.h"
 #include "iff/StringTable.h"
-#include "startup/EditorSession.h"
+#include "document/EditorSession.h"
 
 namespace jf {
 

@@ -5,7 +5,7 @@
 
 #include "careers/BmpFile.h"
 #include "iff/FarArchive.h"
-#include "startup/EditorSession.h"
+#include "document/EditorSession.h"
 #include "startup/Startup.h"
 
 namespace jf {

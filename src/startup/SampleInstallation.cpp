@@ -22,7 +22,7 @@
 #include "platform/FileSystem.h"
 #include "platform/SettingsStore.h"
 #include "platform/WineRegistry.h"
-#include "startup/EditorSession.h"
+#include "document/EditorSession.h"
 #include "startup/Loader.h"
 #include "startup/Startup.h"
 

@@ -14,7 +14,7 @@
 
 #include "platform/HostEnvironment.h"
 #include "platform/SettingsStore.h"
-#include "startup/GameInstallation.h"
+#include "document/GameInstallation.h"
 
 namespace jf {
 

@@ -9,7 +9,7 @@
 #include "exchange/ExchangeMessages.h"
 #include "platform/CodePages.h"
 #include "ui/DialogUnits.h"
-#include "ui/LineBreaks.h"
+#include "document/LineBreaks.h"
 
 namespace jf {
 

@@ -6,7 +6,7 @@
 #include "platform/HostEnvironment.h"
 #include "platform/Prompts.h"
 #include "platform/SettingsStore.h"
-#include "startup/EditorSession.h"
+#include "document/EditorSession.h"
 #include "startup/Loader.h"
 #include "startup/Startup.h"
 #include "ui/LoadingDialog.h"

@@ -18,14 +18,14 @@
 #include "careers/CareerDatabase.h"
 #include "careers/CareerStrings.h"
 #include "platform/CodePages.h"
-#include "startup/EditorSession.h"
+#include "document/EditorSession.h"
 #include "startup/Loader.h"
 #include "ui/AboutDialog.h"
 #include "ui/Artwork.h"
 #include "ui/CareerListControl.h"
 #include "ui/DialogUnits.h"
-#include "ui/LanguageCopy.h"
-#include "ui/LineBreaks.h"
+#include "document/LanguageCopy.h"
+#include "document/LineBreaks.h"
 
 #ifdef Q_OS_WIN
 #ifndef NOMINMAX

@@ -26,7 +26,7 @@
 
 #include "platform/Prompts.h"
 #include "ui/EditorDialogs.h"
-#include "ui/EditorState.h"
+#include "document/EditorState.h"
 
 class QAction;
 class QActionGroup;

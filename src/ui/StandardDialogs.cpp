@@ -6,7 +6,7 @@
 #include "exchange/Export.h"
 #include "exchange/Import.h"
 #include "platform/CodePages.h"
-#include "startup/EditorSession.h"
+#include "document/EditorSession.h"
 #include "ui/CareerListControl.h"
 #include "ui/ChanceCardDialog.h"
 #include "ui/GlobalOptionsDialog.h"

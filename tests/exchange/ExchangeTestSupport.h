@@ -18,7 +18,7 @@
 #include "exchange/Import.h"
 #include "iff/IffChunk.h"
 #include "platform/SettingsStore.h"
-#include "startup/EditorSession.h"
+#include "document/EditorSession.h"
 #include "startup/Loader.h"
 #include "support/CardBuilders.h"
 #include "support/CareerBuilders.h"

@@ -13,7 +13,7 @@
 #include "careers/BmpFile.h"
 #include "iff/IffChunk.h"
 #include "platform/SettingsStore.h"
-#include "startup/EditorSession.h"
+#include "document/EditorSession.h"
 #include "startup/Loader.h"
 #include "startup/Startup.h"
 #include "support/CareerBuilders.h"

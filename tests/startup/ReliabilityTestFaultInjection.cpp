@@ -17,7 +17,7 @@
 #include "careers/Bitmap.h"
 #include "careers/BmpFile.h"
 #include "platform/SettingsStore.h"
-#include "startup/EditorSession.h"
+#include "document/EditorSession.h"
 #include "startup/Loader.h"
 #include "support/CardBuilders.h"
 #include "support/CareerBuilders.h"

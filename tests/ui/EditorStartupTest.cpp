@@ -9,7 +9,7 @@
 #include "TestInstallation.h"
 #include "platform/HostEnvironment.h"
 #include "platform/SettingsStore.h"
-#include "startup/EditorSession.h"
+#include "document/EditorSession.h"
 #include "startup/Startup.h"
 #include "support/ScriptedPrompts.h"
 

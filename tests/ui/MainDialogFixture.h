@@ -15,7 +15,7 @@
 #include "TestInstallation.h"
 #include "careers/CareerDatabase.h"
 #include "platform/SettingsStore.h"
-#include "startup/EditorSession.h"
+#include "document/EditorSession.h"
 #include "startup/Loader.h"
 #include "support/FakeFileSystem.h"
 #include "support/FaultInjectingFileSystem.h"

@@ -11,7 +11,7 @@
 #include "exchange/Import.h"
 #include "platform/FileSystem.h"
 #include "platform/SettingsStore.h"
-#include "startup/EditorSession.h"
+#include "document/EditorSession.h"
 #include "startup/Loader.h"
 
 namespace jf::cli {

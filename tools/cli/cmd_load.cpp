@@ -16,7 +16,7 @@
 #include "platform/FileSystem.h"
 #include "platform/HostEnvironment.h"
 #include "platform/SettingsStore.h"
-#include "startup/EditorSession.h"
+#include "document/EditorSession.h"
 #include "startup/Loader.h"
 #include "startup/Startup.h"
 

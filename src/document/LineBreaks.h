@@ -9,7 +9,7 @@
 // All functions work on UTF-8 text, that is on characters, never on the
 // code-page bytes the game stores: in Shift-JIS, GBK and Big5 the byte 0x5C
 // can be the second half of a double-byte character, while in UTF-8 it is
-// always a backslash. Convert from the code page first (LanguageText.h).
+// always a backslash. Convert from the code page first (platform/CodePages.h).
 
 #include <string>
 #include <string_view>

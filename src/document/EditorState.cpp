@@ -1,4 +1,4 @@
-#include "ui/EditorState.h"
+#include "document/EditorState.h"
 
 #include "careers/CareerStrings.h"
 

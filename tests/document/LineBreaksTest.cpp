@@ -1,4 +1,4 @@
-#include "ui/LineBreaks.h"
+#include "document/LineBreaks.h"
 
 #include <gtest/gtest.h>
 

@@ -16,7 +16,7 @@
 #include "iff/IffFile.h"
 #include "platform/File.h"
 #include "platform/FileSystem.h"
-#include "startup/GameInstallation.h"
+#include "document/GameInstallation.h"
 
 namespace jf {
 

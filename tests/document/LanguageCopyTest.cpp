@@ -1,4 +1,4 @@
-#include "ui/LanguageCopy.h"
+#include "document/LanguageCopy.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "ui/LineBreaks.h"
+#include "document/LineBreaks.h"
 
 namespace jf {
 
