@@ -17,10 +17,11 @@
 
 #include "FuzzSupport.h"
 #include "careers/BmpFile.h"
+#include "document/Document.h"
+#include "document/EditorSession.h"
 #include "exchange/Export.h"
 #include "exchange/Import.h"
 #include "platform/SettingsStore.h"
-#include "document/EditorSession.h"
 #include "startup/Loader.h"
 #include "support/CardBuilders.h"
 #include "support/CareerBuilders.h"
@@ -110,7 +111,8 @@ public:
 struct LoadedSession {
     test::FakeFileSystem disk;
     MemorySettingsStore settings;
-    std::unique_ptr<EditorSession> session;
+    std::unique_ptr<Document> document;
+    EditorSession* session = nullptr;
     bool ok = false;
 
     LoadedSession() {
@@ -119,7 +121,8 @@ struct LoadedSession {
         disk.putFile(gamePath("GameData\\Objects\\CarPortal.iff"), files.cards);
         disk.putFile(gamePath(std::string("UIGraphics\\") + kPopupIconName), files.popup);
         disk.putFile(gamePath(std::string("UIGraphics\\") + kButtonIconName), files.button);
-        session = std::make_unique<EditorSession>(disk, settings);
+        document = std::make_unique<Document>(disk, settings);
+        session = &document->session();
         session->state.installation.gameDataFolder = kGameFolder;
         session->state.installation.installedPacks = 0x01;
         session->state.installation.knownPacks = 0x01;
@@ -229,7 +232,7 @@ int runExchange(const char* target, const char* extension, const std::uint8_t* d
     prompts.answers.push_back(PromptAnswer::Yes);  // the restore question, if asked
     FixedChooser chooser(data[0] % kPositionChoices);
     NullObserver observer;
-    const ExchangeResult result = importCareers(session, prompts, chooser, observer);
+    const ExchangeResult result = importCareers(*loaded.document, prompts, chooser, observer);
     check(session.database.trackCount() == kTrackCount, target, "the track count changed");
     check(!loaded.disk.isOpen(path), target, "the imported file was left open");
     if (result != ExchangeResult::Succeeded) {
@@ -255,8 +258,8 @@ int runExchange(const char* target, const char* extension, const std::uint8_t* d
     }
     again.openFiles.push_back(copy);
     again.answers.push_back(PromptAnswer::Yes);
-    check(importCareers(session, again, chooser, observer) == ExchangeResult::Succeeded, target,
-          "a file the program wrote does not import");
+    check(importCareers(*loaded.document, again, chooser, observer) == ExchangeResult::Succeeded,
+          target, "a file the program wrote does not import");
     if (hadOverflow || overflowShown(again)) {
         return 0;  // card texts may have found no free entry
     }

@@ -132,6 +132,9 @@ public:
     // Whether entry 0..299 of the global texts table is free for card texts.
     bool textEntryFree(std::size_t entry) const;
     const FreeTextFlags& freeTextFlags() const { return freeTextFlags_; }
+    // Puts back free-entry flags read earlier from freeTextFlags() (undoing
+    // an edit that took or gave back entries).
+    void setFreeTextFlags(const FreeTextFlags& flags) { freeTextFlags_ = flags; }
 
     // Global options (BCON 4097): value of an entry (false when not below
     // the count), and setting one (the table grows as needed).

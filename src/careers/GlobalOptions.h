@@ -10,6 +10,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <utility>
 #include <vector>
 
 #include "iff/ChunkObject.h"
@@ -74,6 +75,8 @@ public:
 
     std::size_t count() const { return values_.size(); }
     const std::vector<std::int16_t>& values() const { return values_; }
+    // Replaces every value (count values.size(), at most kMaxCount).
+    void setValues(std::vector<std::int16_t> values) { values_ = std::move(values); }
 
     // The value of `entry`; false (value untouched) when entry is not below
     // the count.

@@ -13,10 +13,10 @@
 
 #include "careers/CareerDatabase.h"
 #include "careers/IconStore.h"
+#include "document/GameInstallation.h"
 #include "iff/IffFile.h"
 #include "platform/File.h"
 #include "platform/FileSystem.h"
-#include "document/GameInstallation.h"
 
 namespace jf {
 
@@ -28,7 +28,10 @@ inline constexpr const char* kButtonIconName = "cpanel\\Buttons\\JobIconMultiBut
 
 struct EditorSession {
     EditorSession(FileSystem& fileSystem, SettingsStore& settingsStore)
-        : fs(fileSystem), settings(settingsStore), table(fileSystem), careerView(table),
+        : fs(fileSystem),
+          settings(settingsStore),
+          table(fileSystem),
+          careerView(table),
           cardView(table) {}
     EditorSession(const EditorSession&) = delete;
     EditorSession& operator=(const EditorSession&) = delete;

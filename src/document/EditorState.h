@@ -118,6 +118,8 @@ inline constexpr int kBackup = 32793;
 inline constexpr int kGlobalOptions = 32799;
 inline constexpr int kGlobalTexts = 32800;
 inline constexpr int kSave = 57603;
+inline constexpr int kUndo = 57643;
+inline constexpr int kRedo = 57644;
 }  // namespace command
 
 }  // namespace jf

@@ -7,12 +7,13 @@
 #include <vector>
 
 #include "careers/BmpFile.h"
+#include "document/Document.h"
+#include "document/EditorSession.h"
 #include "exchange/CardChunk.h"
 #include "exchange/ExchangeFormat.h"
 #include "exchange/InfoHeader.h"
 #include "iff/IffFile.h"
 #include "iff/StringTable.h"
-#include "document/EditorSession.h"
 
 namespace jf {
 
@@ -245,8 +246,20 @@ public:
     IffView view;
 };
 
-ExchangeResult runImport(EditorSession& session, Prompts& prompts, ReplaceCareerChooser& chooser,
+// What an import may change: the whole of each track it overwrites and
+// the global texts (card texts taken and given back).
+EditScope importScope(const std::vector<std::size_t>& positions) {
+    EditScope scope;
+    for (std::size_t position : positions) {
+        scope.tracks.push_back(EditScope::wholeTrack(position).tracks.front());
+    }
+    scope.globalTexts = TableScope{true, {}};
+    return scope;
+}
+
+ExchangeResult runImport(Document& document, Prompts& prompts, ReplaceCareerChooser& chooser,
                          ImportObserver& observer) {
+    EditorSession& session = document.session();
     std::optional<std::string> path = prompts.chooseOpenFile(importFileChoice());
     if (!path) {
         return ExchangeResult::Cancelled;
@@ -286,7 +299,13 @@ ExchangeResult runImport(EditorSession& session, Prompts& prompts, ReplaceCareer
         if (position >= database.trackCount()) {
             return showError(noSuchTrackText(position, database.trackCount()));
         }
-        const bool imported = importTrack(view, session, prompts, position, kSingleTrackChunkId);
+        bool imported = false;
+        document.change(steptext::kImportCareer, {position}, importScope({position}),
+                        [&](EditorSession& target) {
+                            imported =
+                                importTrack(view, target, prompts, position, kSingleTrackChunkId);
+                            return imported;
+                        });
         if (imported) {
             prompts.show(informationMessage(kImportedText, kJobforgeCaption));
         }
@@ -305,23 +324,36 @@ ExchangeResult runImport(EditorSession& session, Prompts& prompts, ReplaceCareer
         if (!readBackupPositions(info, positions)) {
             return showError(kIncorrectFileHeaderText);
         }
-        bool changed = false;
+        std::vector<std::size_t> reach;
         for (std::uint32_t position : positions) {
-            bool trackChanged = false;
-            bool ok = false;
-            if (position >= database.trackCount()) {
-                showError(restorePositionText(position, database.trackCount()));
-            } else {
-                ok = importTrack(view, session, prompts, position, backupChunkId(position),
-                                 &trackChanged);
+            reach.push_back(position);
+        }
+        bool changed = false;
+        bool restored = false;
+        document.change(steptext::kRestoreBackup, {}, importScope(reach),
+                        [&](EditorSession& target) {
+                            for (std::uint32_t position : positions) {
+                                bool trackChanged = false;
+                                bool ok = false;
+                                if (position >= database.trackCount()) {
+                                    showError(restorePositionText(position, database.trackCount()));
+                                } else {
+                                    ok = importTrack(view, target, prompts, position,
+                                                     backupChunkId(position), &trackChanged);
+                                }
+                                changed = changed || trackChanged;
+                                if (!ok) {
+                                    return false;
+                                }
+                            }
+                            restored = true;
+                            return true;
+                        });
+        if (!restored) {
+            if (changed) {
+                observer.markDirty();
             }
-            changed = changed || trackChanged;
-            if (!ok) {
-                if (changed) {
-                    observer.markDirty();
-                }
-                return ExchangeResult::Failed;
-            }
+            return ExchangeResult::Failed;
         }
         prompts.show(informationMessage(kRestoredText, kApplicationCaption));
         observer.careersRestored();
@@ -359,10 +391,10 @@ bool importTrack(IffView& view, EditorSession& session, Prompts& prompts, std::s
     return ok;
 }
 
-ExchangeResult importCareers(EditorSession& session, Prompts& prompts,
-                             ReplaceCareerChooser& chooser, ImportObserver& observer) {
+ExchangeResult importCareers(Document& document, Prompts& prompts, ReplaceCareerChooser& chooser,
+                             ImportObserver& observer) {
     try {
-        return runImport(session, prompts, chooser, observer);
+        return runImport(document, prompts, chooser, observer);
     } catch (const std::bad_alloc&) {
         prompts.show(errorMessage(kCannotAllocateText, kExchangeErrorCaption));
         return ExchangeResult::Failed;

@@ -20,6 +20,7 @@
 
 namespace jf {
 
+class Document;
 struct EditorSession;
 class IffView;
 
@@ -71,7 +72,9 @@ FileChoice importFileChoice();
 bool importTrack(IffView& view, EditorSession& session, Prompts& prompts, std::size_t position,
                  std::uint16_t chunkId, bool* changed = nullptr);
 
-// Career > Import. Opens the chosen file for reading (other writers denied)
+// Career > Import, as one step of the document's history ("Import Career"
+// or "Restore Backup"; one Undo takes back the whole import, a part-way one
+// too). Opens the chosen file for reading (other writers denied)
 // in a container of its own, which is closed, and the file released, when
 // the command ends, on every path. INFO 0 decides: exportType 1 asks the
 // chooser for the track and imports it ("Successfully imported!" on
@@ -83,7 +86,7 @@ bool importTrack(IffView& view, EditorSession& session, Prompts& prompts, std::s
 // changed), so that leaving the editor still asks to save what was
 // restored. A backup position not below trackCount stops the restore with
 // restorePositionText before that track is touched.
-ExchangeResult importCareers(EditorSession& session, Prompts& prompts,
-                             ReplaceCareerChooser& chooser, ImportObserver& observer);
+ExchangeResult importCareers(Document& document, Prompts& prompts, ReplaceCareerChooser& chooser,
+                             ImportObserver& observer);
 
 }  // namespace jf

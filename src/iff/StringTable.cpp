@@ -326,6 +326,24 @@ bool StringTable::setString(std::size_t row, int slot, int which, const std::str
     return true;
 }
 
+bool StringTable::setRow(std::size_t row, const Row& value) {
+    if (row >= rows_.size()) {
+        return false;
+    }
+    rows_[row] = value;
+    return true;
+}
+
+void StringTable::resizeRows(std::size_t count) {
+    rows_.resize(count);
+}
+
+void StringTable::setForm(bool countFirstForm, bool hasLanguages, bool hasComments) {
+    countFirstForm_ = countFirstForm;
+    hasLanguages_ = hasLanguages;
+    hasComments_ = hasComments;
+}
+
 std::string StringTable::text(std::size_t row, int slot) const {
     if (row >= rows_.size() || !validSlot(slot)) {
         return std::string();

@@ -90,6 +90,16 @@ public:
     std::size_t rowCount() const { return rows_.size(); }
     const std::vector<Row>& rows() const { return rows_; }
 
+    // Replaces row `row` (below rowCount()) whole; false, nothing changed,
+    // for a row beyond the end.
+    bool setRow(std::size_t row, const Row& value);
+    // Cuts the table to `count` rows, or lengthens it with empty rows. May
+    // throw std::bad_alloc, leaving the table as it was.
+    void resizeRows(std::size_t count);
+    // Sets the form flags read by the last decode (for putting a table back
+    // as it was; decode sets them itself).
+    void setForm(bool countFirstForm, bool hasLanguages, bool hasComments);
+
     bool countFirstForm() const { return countFirstForm_; }
     bool hasLanguages() const { return hasLanguages_; }
     bool hasComments() const { return hasComments_; }

@@ -19,6 +19,8 @@ struct PromptMessage {
     std::string caption;
     PromptButtons buttons = PromptButtons::Ok;
     PromptIcon icon = PromptIcon::None;
+    // The button Enter presses; none: Yes for questions, else Ok.
+    std::optional<PromptAnswer> defaultAnswer = std::nullopt;
 
     bool operator==(const PromptMessage&) const = default;
 };

@@ -55,6 +55,15 @@ int CareerListControl::rowData(int row) const {
     return item != nullptr ? item->data(0, Qt::UserRole).toInt() : -1;
 }
 
+int CareerListControl::rowOfData(int itemData) const {
+    for (int row = 0; row < rowCount(); ++row) {
+        if (rowData(row) == itemData) {
+            return row;
+        }
+    }
+    return -1;
+}
+
 QString CareerListControl::rowText(int row, int column) const {
     const QTreeWidgetItem* item = topLevelItem(row);
     return item != nullptr ? item->text(column) : QString();

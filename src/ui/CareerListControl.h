@@ -38,6 +38,8 @@ public:
     int rowCount() const { return topLevelItemCount(); }
     // Item data of a row; -1 when the row does not exist.
     int rowData(int row) const;
+    // The first row whose item data is `itemData`; -1 when there is none.
+    int rowOfData(int itemData) const;
     QString rowText(int row, int column) const;
     void setRowText(int row, int column, const QString& text);
 

@@ -35,6 +35,10 @@ ChanceCardListDialog::ChanceCardListDialog(Prompts& prompts, CareerDatabase& dat
     setWindowTitle(QString::fromUtf8(kCaption));
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowCloseButtonHint);
+    confirm_ = [this](std::uint16_t& textIndex, const std::vector<CardItem>& items, int slot,
+                      const std::string& text) {
+        return confirmCard(database_, textIndex, items, slot, text);
+    };
     editItem_ = [this](QWidget* owner, CardItem& item) {
         ChanceCardItemDialog dialog(prompts_, item, owner);
         return dialog.exec() == QDialog::Accepted;
@@ -174,7 +178,7 @@ void ChanceCardListDialog::accept() {
         }
         bytes = *stored;
     }
-    const CardConfirmation result = confirmCard(database_, textIndex_, items_, language_, bytes);
+    const CardConfirmation result = confirm_(textIndex_, items_, language_, bytes);
     if (result == CardConfirmation::NeedOneSound) {
         return;  // checked above
     }

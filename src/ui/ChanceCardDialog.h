@@ -9,15 +9,18 @@
 // card's entry of the global texts table (a card without one gets the
 // lowest free entry; when none is free the overflow warning is shown and
 // the card stays without text). Only then are the caller's textIndex and
-// items replaced. The global texts and their free-entry flags change on OK
-// directly; Cancel changes nothing.
+// items replaced. Storing goes through the confirmation (setConfirmation):
+// the editor hands the card to its document there, as one step; without
+// one the dialog confirms into the database itself. Cancel changes nothing.
 
 #include <QDialog>
 #include <cstdint>
 #include <functional>
+#include <string>
 #include <vector>
 
 #include "careers/ChanceCard.h"
+#include "careers/ChanceCardForm.h"
 #include "ui/DialogSupport.h"
 
 class QListWidget;
@@ -43,8 +46,15 @@ public:
     ChanceCardListDialog(Prompts& prompts, CareerDatabase& database, ChanceCard& card, int language,
                          QWidget* parent = nullptr);
 
+    // Stores the card on OK: its text entry number (updated), items, the
+    // language and the text's bytes; confirmCard's rules and result.
+    using Confirmation =
+        std::function<CardConfirmation(std::uint16_t& textIndex, const std::vector<CardItem>& items,
+                                       int language, const std::string& text)>;
+
     // Replaces the item editor (the real ChanceCardItemDialog by default).
     void setItemEditor(ItemEditor editor) { editItem_ = std::move(editor); }
+    void setConfirmation(Confirmation confirm) { confirm_ = std::move(confirm); }
 
     QPlainTextEdit* textField() const { return text_; }
     QListWidget* itemList() const { return list_; }
@@ -78,6 +88,7 @@ private:
     std::vector<CardItem> items_;
     FieldText originalText_;
     ItemEditor editItem_;
+    Confirmation confirm_;
 
     QPlainTextEdit* text_ = nullptr;
     QListWidget* list_ = nullptr;

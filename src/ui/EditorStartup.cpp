@@ -3,10 +3,11 @@
 #include <QString>
 #include <QTimer>
 
+#include "document/Document.h"
+#include "document/EditorSession.h"
 #include "platform/HostEnvironment.h"
 #include "platform/Prompts.h"
 #include "platform/SettingsStore.h"
-#include "document/EditorSession.h"
 #include "startup/Loader.h"
 #include "startup/Startup.h"
 #include "ui/LoadingDialog.h"
@@ -36,7 +37,8 @@ int runEditor(SettingsStore& store, const LegacySearchPlaces& places, FileSystem
     }
     Prompts& prompts = options.prompts != nullptr ? *options.prompts : boxes;
 
-    EditorSession session(fileSystem, store);
+    Document document(fileSystem, store);
+    EditorSession& session = document.session();
     if (!startUp(store, places, session.state)) {
         prompts.show(errorMessage(kRegistryErrorText, kRegistryErrorCaption));
         return kEditorExitFailed;
@@ -48,9 +50,9 @@ int runEditor(SettingsStore& store, const LegacySearchPlaces& places, FileSystem
     };
     int exitCode = kEditorExitOk;
     {
-        StandardDialogs editingDialogs(session, prompts);
-        MainDialog window(session, prompts, load,
-                          options.dialogs != nullptr ? options.dialogs : &editingDialogs);
+        StandardDialogs editingDialogs(document, prompts);
+        MainDialog window(document, prompts, load,
+                          options.dialogs != nullptr ? *options.dialogs : editingDialogs);
         boxes.setOwner(&window);
         if (!window.initialise()) {
             exitCode = kEditorExitFailed;

@@ -28,7 +28,7 @@ constexpr int kRangeLeftDu = 184;
 
 }  // namespace
 
-GlobalOptionsDialog::GlobalOptionsDialog(Prompts& prompts, CareerDatabase& database,
+GlobalOptionsDialog::GlobalOptionsDialog(Prompts& prompts, const CareerDatabase& database,
                                          QWidget* parent)
     : QDialog(parent), prompts_(prompts), database_(database) {
     setWindowTitle(QString::fromUtf8(kCaption));
@@ -117,9 +117,7 @@ void GlobalOptionsDialog::accept() {
         }
         values[fields[position].entry] = static_cast<std::int16_t>(check.value);
     }
-    if (changed_) {
-        storeGlobalOptions(database_.globalOptions(), values);
-    }
+    values_ = values;
     QDialog::accept();
 }
 

@@ -29,7 +29,7 @@ constexpr int kMultiLineHeightDu = 29;
 
 }  // namespace
 
-GlobalTextsDialog::GlobalTextsDialog(Prompts& prompts, CareerDatabase& database,
+GlobalTextsDialog::GlobalTextsDialog(Prompts& prompts, const CareerDatabase& database,
                                      DefaultsSource defaults, QWidget* parent)
     : QDialog(parent),
       prompts_(prompts),
@@ -163,7 +163,12 @@ void GlobalTextsDialog::loadFields() {
     for (std::size_t i = 0; i < texts.size(); ++i) {
         texts[i] = shown_[i].bytes();
     }
-    readGlobalTexts(database_.globalTexts(), shownLanguage_, texts);
+    const auto kept = stored_.find(shownLanguage_);
+    if (kept != stored_.end()) {
+        texts = kept->second;
+    } else {
+        readGlobalTexts(database_.globalTexts(), shownLanguage_, texts);
+    }
     showTexts(texts);
     dirty_ = false;
 }
@@ -181,8 +186,7 @@ bool GlobalTextsDialog::storeFields(int slot) {
         }
         texts[i] = *bytes;
     }
-    storeGlobalTexts(database_, slot, texts);
-    changed_ = true;
+    stored_[slot] = texts;
     return true;
 }
 

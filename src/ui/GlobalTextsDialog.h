@@ -3,16 +3,17 @@
 // demotion, coming home, the school bonus, military school), edited one
 // language at a time, with the program's built-in default texts at hand.
 //
-// The fields are written into the global texts table on OK, and at a
-// change of language when the user agrees to keep what was typed; each
-// text goes into the language it was loaded in, in that language's code
-// page. `changed` tells whether the dialog wrote anything, also when it
-// ended with Cancel after such a language change: the caller must count
-// that as a change, or the texts would be lost without a question.
+// The dialog works on its own copy: the fields are kept for their language
+// on OK, and at a change of language when the user agrees to keep what was
+// typed; each text belongs to the language it was loaded in, in that
+// language's code page. Nothing is written into the database: after OK,
+// storedTexts() holds the texts of every language kept, which the caller
+// hands to the document as one change. Cancel drops them all.
 
 #include <QDialog>
 #include <array>
 #include <functional>
+#include <map>
 #include <vector>
 
 #include "careers/GlobalTextsForm.h"
@@ -41,11 +42,13 @@ public:
 
     // `database` must outlive the dialog. `defaults` empty: the program's
     // own default texts.
-    GlobalTextsDialog(Prompts& prompts, CareerDatabase& database, DefaultsSource defaults = {},
-                      QWidget* parent = nullptr);
+    GlobalTextsDialog(Prompts& prompts, const CareerDatabase& database,
+                      DefaultsSource defaults = {}, QWidget* parent = nullptr);
 
-    // Whether the dialog has written texts into the table.
-    bool changed() const { return changed_; }
+    // Whether the dialog has kept texts of any language.
+    bool changed() const { return !stored_.empty(); }
+    // The texts kept, by language slot.
+    const std::map<int, GlobalTextValues>& storedTexts() const { return stored_; }
     // Whether the fields changed since they were last loaded.
     bool dirty() const { return dirty_; }
     int shownLanguage() const { return shownLanguage_; }
@@ -75,7 +78,8 @@ private:
     bool storeFields(int slot);
 
     Prompts& prompts_;
-    CareerDatabase& database_;
+    const CareerDatabase& database_;
+    std::map<int, GlobalTextValues> stored_;
     DefaultsSource defaultsSource_;
     std::array<QWidget*, kGlobalTextFieldCount> fields_{};
     std::array<FieldText, kGlobalTextFieldCount> shown_;
@@ -85,7 +89,6 @@ private:
     QPushButton* defaults_ = nullptr;
     int shownLanguage_ = 0;
     bool dirty_ = false;
-    bool changed_ = false;
     // Set while the dialog writes its own fields or list.
     bool updating_ = false;
 };

@@ -2,14 +2,17 @@
 // The editor's only top-level window: the career list and the job list of
 // the selected career, the texts of the selected career and job level in the
 // current language, the picture of the career's popup icon, and the menus
-// (File, Career, Language, Help).
+// (File, Edit, Career, Language, Help).
 //
-// Every keystroke in a text field is written at once into the
-// CareerDatabase of the session, in the code page of the text's language
-// (internal names in the neutral code page). A character that code page
-// cannot hold is refused: the field is put back and a warning shown. Texts
-// that are not edited are never converted, so they are written back byte for
-// byte.
+// The window shows the document and forwards what the user does to it:
+// every keystroke in a text field is one Document::commitFieldText (typing
+// in one field merges into one undo step), every dialog result one
+// operation. A character the text's code page cannot hold is refused: the
+// field is put back and a warning shown. Texts that are not edited are never
+// converted, so they are written back byte for byte. Edit > Undo and Redo
+// walk the document's history and show the place that changed; the title
+// carries the game folder and the unsaved marker, driven by the history's
+// clean mark.
 //
 // The window is built around injected parts so that it runs headless in
 // tests: the load step (normally runLoadingDialog), the Prompts through which
@@ -23,10 +26,12 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <string>
 
+#include "document/EditHistory.h"
+#include "document/EditorState.h"
 #include "platform/Prompts.h"
 #include "ui/EditorDialogs.h"
-#include "document/EditorState.h"
 
 class QAction;
 class QActionGroup;
@@ -40,7 +45,7 @@ class QPushButton;
 namespace jf {
 
 class CareerListControl;
-class CareerStrings;
+class Document;
 struct EditorSession;
 
 class MainDialog final : public QDialog {
@@ -51,29 +56,28 @@ public:
     // when it succeeded.
     using LoadStep = std::function<bool(QWidget* owner)>;
 
-    static constexpr char kCaption[] = "Jobforge 3";
-
-    // `dialogs` == nullptr uses PlaceholderDialogs. The session, the prompts
-    // and the dialogs must outlive the window.
-    MainDialog(EditorSession& session, Prompts& prompts, LoadStep load,
-               EditorDialogs* dialogs = nullptr, QWidget* parent = nullptr);
+    // The document, the prompts and the dialogs must outlive the window.
+    MainDialog(Document& document, Prompts& prompts, LoadStep load, EditorDialogs& dialogs,
+               QWidget* parent = nullptr);
     ~MainDialog() override;
 
     // The window's initialisation: runs the load step; on success fills the
-    // career list, selects its first row and sets `clean`. False when the
-    // load failed or was cancelled: the window's result is then Rejected.
+    // career list and selects its first row. False when the load failed or
+    // was cancelled: the window's result is then Rejected.
     bool initialise();
     // initialise(), then the modal run; the window's result.
     int run();
 
     // ---- State
     bool isInitialised() const { return initialised_; }
-    bool isClean() const { return clean_; }
+    // No unsaved changes: the document's history is at its clean mark.
+    bool isClean() const;
     int currentLanguage() const { return currentLanguage_; }
     std::size_t selectedCareer() const { return selectedCareer_; }
     std::uint16_t selectedJob() const { return selectedJob_; }
     std::int32_t savedJobRow() const { return savedJobRow_.value(); }
-    EditorSession& session() { return session_; }
+    Document& document() { return document_; }
+    EditorSession& session();
     Prompts& prompts() { return prompts_; }
 
     // ---- Controls
@@ -102,10 +106,17 @@ public slots:
     void setLanguage(int slot);
     void refreshTexts();
     void copyToAllLanguages();
-    // File Save: the four saving steps, the reload, "Operation complete!".
+    // File Save: the four saving steps, the reload (the same career, job
+    // level and language are shown again, the history stays), "Operation
+    // complete!".
     void save();
-    // File Reload; false when the load failed (the window is then closed).
+    // File Reload: asks first when there are unsaved changes (false, nothing
+    // done, for No); false when the load failed (the window is then closed).
     bool reloadAll();
+    // Edit > Undo and Redo: the step is taken back (done again) and its
+    // place shown.
+    void undo();
+    void redo();
     // File Exit and the close box, with the save question.
     void requestExit();
     void showAbout();
@@ -117,8 +128,6 @@ public slots:
     void importCareers();
     void exportCareer();
     void backupCareers();
-    // Clears `clean` (every change does).
-    void markChanged() { clean_ = false; }
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
@@ -132,6 +141,14 @@ private:
     void buildControls();
     void buildMenus();
     void addSystemMenuAbout();
+    // The load step and what follows it; `keepHistory` for the reload after
+    // File Save.
+    bool load(bool keepHistory);
+    // The Undo / Redo entries and the title's unsaved marker.
+    void historyChanged();
+    // Shows a place after undo or redo: the career names again, the track,
+    // the level and the language of the step.
+    void showPlace(const EditPlace& place);
 
     // Text fields and their buffers.
     void setFieldText(TextField field, const QString& text);
@@ -142,26 +159,26 @@ private:
     // unchanged) when the entry does not exist.
     bool loadEntry(TextField field, std::size_t level);
     void commitField(TextField field);
-    void refuseEdit(TextField field);
+    void refuseEdit(TextField field, const std::string& message);
 
     void applyEnabling(const ControlEnabling& enabling);
     void setPicture(const QImage& image);
-    CareerStrings* selectedStrings();
     // The selected job row's level index, or -1 when no valid job row is
     // selected.
     int selectedLevel() const;
     void closeWith(int result);
 
-    EditorSession& session_;
+    Document& document_;
     Prompts& prompts_;
     LoadStep load_;
-    std::unique_ptr<PlaceholderDialogs> placeholderDialogs_;
-    EditorDialogs* dialogs_ = nullptr;
+    EditorDialogs& dialogs_;
 
     QMenuBar* menuBar_ = nullptr;
     QActionGroup* languageGroup_ = nullptr;
     std::array<QAction*, kLanguageMenu.size()> languageActions_{};
     std::vector<QAction*> commandActions_;
+    QAction* undo_ = nullptr;
+    QAction* redo_ = nullptr;
 
     CareerListControl* careerList_ = nullptr;
     CareerListControl* jobList_ = nullptr;
@@ -183,7 +200,6 @@ private:
     int currentLanguage_ = 0;
     JobRowMemory savedJobRow_;
     bool initialised_ = false;
-    bool clean_ = true;
     // Set while the window writes its own fields: their change notifications
     // are not edits.
     bool updating_ = false;

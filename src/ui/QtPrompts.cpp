@@ -41,6 +41,20 @@ QMessageBox::StandardButtons boxButtons(PromptButtons buttons) {
     return QMessageBox::Ok;
 }
 
+QMessageBox::StandardButton standardButton(PromptAnswer answer) {
+    switch (answer) {
+        case PromptAnswer::Ok:
+            return QMessageBox::Ok;
+        case PromptAnswer::Cancel:
+            return QMessageBox::Cancel;
+        case PromptAnswer::Yes:
+            return QMessageBox::Yes;
+        case PromptAnswer::No:
+            return QMessageBox::No;
+    }
+    return QMessageBox::Ok;
+}
+
 // The answer a box gives when it is closed without a button (Escape or the
 // close box): Cancel where there is one, else No for questions, else Ok.
 PromptAnswer closedAnswer(PromptButtons buttons) {
@@ -72,7 +86,10 @@ PromptAnswer QtPrompts::show(const PromptMessage& message) {
                     QString::fromStdString(message.text), boxButtons(message.buttons),
                     owner_.data());
     box.setTextFormat(Qt::PlainText);
-    if (message.buttons == PromptButtons::YesNoCancel || message.buttons == PromptButtons::YesNo) {
+    if (message.defaultAnswer) {
+        box.setDefaultButton(standardButton(*message.defaultAnswer));
+    } else if (message.buttons == PromptButtons::YesNoCancel ||
+               message.buttons == PromptButtons::YesNo) {
         box.setDefaultButton(QMessageBox::Yes);
     } else {
         box.setDefaultButton(QMessageBox::Ok);

@@ -3,10 +3,11 @@
 #include <optional>
 
 #include "careers/CareerDatabase.h"
+#include "document/Document.h"
+#include "document/EditorSession.h"
 #include "exchange/Export.h"
 #include "exchange/Import.h"
 #include "platform/CodePages.h"
-#include "document/EditorSession.h"
 #include "ui/CareerListControl.h"
 #include "ui/ChanceCardDialog.h"
 #include "ui/GlobalOptionsDialog.h"
@@ -72,7 +73,8 @@ public:
         window_.showCareer();
     }
 
-    void markDirty() override { window_.markChanged(); }
+    // The document's history tells whether anything is unsaved.
+    void markDirty() override {}
 
 private:
     MainDialog& window_;
@@ -87,19 +89,35 @@ bool StandardDialogs::editJobDetails(QWidget* parent, JobLevel& level,
     return dialog.exec() == QDialog::Accepted;
 }
 
-bool StandardDialogs::editChanceCard(QWidget* parent, std::size_t, std::size_t, ChanceCard& card,
+bool StandardDialogs::editChanceCard(QWidget* parent, std::size_t trackPosition, std::size_t level,
                                      int language) {
-    ChanceCardListDialog dialog(prompts_, session_.database, card, language, parent);
+    EditorSession& session = document_.session();
+    const ChanceCard* card = session.database.chanceCard(trackPosition, level);
+    if (card == nullptr) {
+        return false;
+    }
+    ChanceCard copy = *card;
+    ChanceCardListDialog dialog(prompts_, session.database, copy, language, parent);
+    dialog.setConfirmation([&](std::uint16_t& textIndex, const std::vector<CardItem>& items,
+                               int slot, const std::string& text) {
+        CardConfirmation confirmation = CardConfirmation::Stored;
+        document_.setChanceCard(trackPosition, level, items, slot, text, &confirmation);
+        if (const ChanceCard* stored = session.database.chanceCard(trackPosition, level)) {
+            textIndex = stored->textIndex;
+        }
+        return confirmation;
+    });
     return dialog.exec() == QDialog::Accepted;
 }
 
 bool StandardDialogs::editIcons(QWidget* parent, std::size_t trackPosition, Bitmap& popup,
                                 Bitmap& button) {
-    const CareerTrack* track = session_.database.track(trackPosition);
+    EditorSession& session = document_.session();
+    const CareerTrack* track = session.database.track(trackPosition);
     if (track == nullptr) {
         return false;
     }
-    IconDialog dialog(prompts_, session_.fs, session_.icons, track->id, parent);
+    IconDialog dialog(prompts_, session.fs, session.icons, track->id, parent);
     if (dialog.exec() != QDialog::Accepted) {
         return false;
     }
@@ -108,24 +126,30 @@ bool StandardDialogs::editIcons(QWidget* parent, std::size_t trackPosition, Bitm
     return true;
 }
 
-bool StandardDialogs::editGlobalOptions(QWidget* parent, bool& changed) {
-    GlobalOptionsDialog dialog(prompts_, session_.database, parent);
-    const bool accepted = dialog.exec() == QDialog::Accepted;
-    changed = accepted && dialog.changed();
-    return accepted;
+bool StandardDialogs::editGlobalOptions(QWidget* parent,
+                                        std::array<std::int16_t, kGlobalOptionCount>& values) {
+    GlobalOptionsDialog dialog(prompts_, document_.database(), parent);
+    if (dialog.exec() != QDialog::Accepted || !dialog.changed()) {
+        return false;
+    }
+    values = dialog.values();
+    return true;
 }
 
-bool StandardDialogs::editGlobalTexts(QWidget* parent, int, bool& changed) {
-    GlobalTextsDialog dialog(prompts_, session_.database, {}, parent);
-    const bool accepted = dialog.exec() == QDialog::Accepted;
-    changed = dialog.changed();
-    return accepted || changed;
+bool StandardDialogs::editGlobalTexts(QWidget* parent, int,
+                                      std::map<int, GlobalTextValues>& texts) {
+    GlobalTextsDialog dialog(prompts_, document_.database(), {}, parent);
+    if (dialog.exec() != QDialog::Accepted || !dialog.changed()) {
+        return false;
+    }
+    texts = dialog.storedTexts();
+    return true;
 }
 
 void StandardDialogs::importCareers(MainDialog& window) {
-    DialogChooser chooser(window, prompts_, session_.database);
-    WindowRefresh refresh(window, session_.database);
-    jf::importCareers(session_, prompts_, chooser, refresh);
+    DialogChooser chooser(window, prompts_, document_.database());
+    WindowRefresh refresh(window, document_.database());
+    jf::importCareers(document_, prompts_, chooser, refresh);
 }
 
 void StandardDialogs::exportCareer(MainDialog& window) {
@@ -134,11 +158,11 @@ void StandardDialogs::exportCareer(MainDialog& window) {
     if (row >= 0) {
         position = static_cast<std::size_t>(window.careerList()->rowData(row));
     }
-    jf::exportCareer(session_, prompts_, position);
+    jf::exportCareer(document_.session(), prompts_, position);
 }
 
 void StandardDialogs::backupCareers(MainDialog&) {
-    jf::backupCareers(session_, prompts_);
+    jf::backupCareers(document_.session(), prompts_);
 }
 
 }  // namespace jf

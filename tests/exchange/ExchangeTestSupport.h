@@ -13,12 +13,13 @@
 
 #include "careers/Bitmap.h"
 #include "careers/BmpFile.h"
+#include "document/Document.h"
+#include "document/EditorSession.h"
 #include "exchange/ExchangeFormat.h"
 #include "exchange/Export.h"
 #include "exchange/Import.h"
 #include "iff/IffChunk.h"
 #include "platform/SettingsStore.h"
-#include "document/EditorSession.h"
 #include "startup/Loader.h"
 #include "support/CardBuilders.h"
 #include "support/CareerBuilders.h"
@@ -250,7 +251,8 @@ inline Bitmap bandedStrip(int width, int iconHeight, int shade) {
 class ExchangeTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        session = std::make_unique<EditorSession>(faults, settings);
+        document = std::make_unique<Document>(faults, settings);
+        session = &document->session();
         session->state.installation.gameDataFolder = kExchangeGameFolder;
         session->state.installation.installedPacks = 0x01;
         session->state.installation.knownPacks = 0x01;
@@ -317,7 +319,7 @@ protected:
         if (restoreAnswer) {
             prompts.answers.push_back(*restoreAnswer);
         }
-        ExchangeResult result = importCareers(*session, prompts, chooser, observer);
+        ExchangeResult result = importCareers(*document, prompts, chooser, observer);
         prompts.answers.clear();
         return result;
     }
@@ -362,7 +364,8 @@ protected:
     ScriptedPrompts prompts;
     ScriptedChooser chooser;
     RecordingObserver observer;
-    std::unique_ptr<EditorSession> session;
+    std::unique_ptr<Document> document;
+    EditorSession* session = nullptr;
 };
 
 }  // namespace jf::test

@@ -329,7 +329,7 @@ TEST_F(ImportTest, CancelledChoiceChangesNothingAndReleasesTheFile) {
 
     // No file chosen: nothing at all.
     ScriptedPrompts quiet;
-    EXPECT_EQ(importCareers(*session, quiet, chooser, observer), ExchangeResult::Cancelled);
+    EXPECT_EQ(importCareers(*document, quiet, chooser, observer), ExchangeResult::Cancelled);
     ASSERT_EQ(quiet.fileChoices.size(), 1u);
     const FileChoice& choice = quiet.fileChoices[0];
     EXPECT_EQ(choice.defaultExtension, "");

@@ -24,12 +24,13 @@ protected:
     void SetUp() override {
         installation.install(disk);
         disk.addFolder(kExportFolder);
-        session = std::make_unique<EditorSession>(fs, settings);
+        document = std::make_unique<Document>(fs, settings);
+        session = &document->session();
         session->state.installation.gameDataFolder = test::kTestGameFolder;
         session->state.installation.installedPacks = 0x01;
         session->state.installation.knownPacks = 0x01;
-        dialogs = std::make_unique<StandardDialogs>(*session, prompts);
-        window = std::make_unique<MainDialog>(*session, prompts, loadStep(), dialogs.get());
+        dialogs = std::make_unique<StandardDialogs>(*document, prompts);
+        window = std::make_unique<MainDialog>(*document, prompts, loadStep(), *dialogs);
         ASSERT_TRUE(window->initialise());
         window->show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));

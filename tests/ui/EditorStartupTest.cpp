@@ -7,9 +7,9 @@
 #include <QTemporaryDir>
 
 #include "TestInstallation.h"
+#include "document/EditorSession.h"
 #include "platform/HostEnvironment.h"
 #include "platform/SettingsStore.h"
-#include "document/EditorSession.h"
 #include "startup/Startup.h"
 #include "support/ScriptedPrompts.h"
 

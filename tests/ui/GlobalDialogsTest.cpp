@@ -10,6 +10,7 @@
 
 #include "DialogTestSupport.h"
 #include "careers/DefaultTexts.h"
+#include "careers/GlobalOptionsForm.h"
 #include "careers/GlobalTextsForm.h"
 #include "platform/CodePages.h"
 #include "support/LoadedCardDatabase.h"
@@ -33,7 +34,14 @@ protected:
         dialog = std::make_unique<GlobalOptionsDialog>(prompts, loaded.db);
         dialog->show();
     }
-    void pressOk() { QTest::mouseClick(dialog->okButton(), Qt::LeftButton); }
+    // OK; when the dialog accepts a change, the values go into the table as
+    // the editor's document stores them.
+    void pressOk() {
+        QTest::mouseClick(dialog->okButton(), Qt::LeftButton);
+        if (dialog->result() == QDialog::Accepted && dialog->changed()) {
+            storeGlobalOptions(loaded.db.globalOptions(), dialog->values());
+        }
+    }
     std::vector<std::int16_t> values() const { return loaded.db.globalOptions().values(); }
 
     test::LoadedCardDatabase loaded;
@@ -147,7 +155,19 @@ protected:
         dialog = std::make_unique<GlobalTextsDialog>(prompts, loaded.db, std::move(defaults));
         dialog->show();
     }
+    // The text the editor would store for (entry, slot): what the dialog
+    // kept for that language, else the table's.
     std::string global(std::size_t entry, int slot) {
+        const auto kept = dialog->storedTexts().find(slot);
+        const auto& fields = globalTextFields();
+        for (std::size_t i = 0; kept != dialog->storedTexts().end() && i < fields.size(); ++i) {
+            if (fields[i].entry == entry) {
+                return kept->second[i];
+            }
+        }
+        return table(entry, slot);
+    }
+    std::string table(std::size_t entry, int slot) {
         std::string text;
         loaded.db.globalText(entry, slot, text);
         return text;
@@ -210,6 +230,7 @@ TEST_F(GlobalTextsDialogTest, AnsweringNoDropsWhatWasTyped) {
               (PromptMessage{"Do you want to save the changes made in this language?", "Question",
                              PromptButtons::YesNo, PromptIcon::Question}));
     EXPECT_EQ(global(1, kFrench), "G e1 s2");
+    EXPECT_EQ(table(1, kFrench), "G e1 s2");
     EXPECT_EQ(dialog->fieldText(2), "G e1 s3");
     EXPECT_FALSE(dialog->changed());
 }
@@ -227,15 +248,16 @@ TEST_F(GlobalTextsDialogTest, AnsweringYesStoresInTheLanguageTheTextsCameFrom) {
     EXPECT_FALSE(dialog->dirty());
 }
 
-TEST_F(GlobalTextsDialogTest, CancelAfterStoringAtALanguageChangeStillReportsTheChange) {
+TEST_F(GlobalTextsDialogTest, CancelDropsWhatWasKeptAtALanguageChange) {
     open();
     type(0, "X");
     prompts.answers = {PromptAnswer::Yes};
     choose(kFrench);
+    EXPECT_EQ(global(0, 0), "G e0 s0X");
     QTest::mouseClick(dialog->cancelButton(), Qt::LeftButton);
     EXPECT_EQ(dialog->result(), QDialog::Rejected);
-    EXPECT_TRUE(dialog->changed());
-    EXPECT_EQ(global(0, 0), "G e0 s0X");
+    // The dialog worked on its own copy: the table never changed.
+    EXPECT_EQ(table(0, 0), "G e0 s0");
 }
 
 TEST_F(GlobalTextsDialogTest, OkStoresTheFieldsOnlyWhenTyped) {

@@ -14,8 +14,9 @@
 
 #include "TestInstallation.h"
 #include "careers/CareerDatabase.h"
-#include "platform/SettingsStore.h"
+#include "document/Document.h"
 #include "document/EditorSession.h"
+#include "platform/SettingsStore.h"
 #include "startup/Loader.h"
 #include "support/FakeFileSystem.h"
 #include "support/FaultInjectingFileSystem.h"
@@ -24,6 +25,45 @@
 #include "ui/MainDialog.h"
 
 namespace jf::test {
+
+// Editing dialogs that are not there: each entry says so and reports
+// Cancel, so nothing changes.
+class NoDialogs final : public EditorDialogs {
+public:
+    explicit NoDialogs(Prompts& prompts) : prompts_(prompts) {}
+
+    static PromptMessage notAvailableMessage(const std::string& feature) {
+        return {"The " + feature + " dialog is not available.", "Jobforge 3", PromptButtons::Ok,
+                PromptIcon::Information};
+    }
+
+    bool editJobDetails(QWidget*, JobLevel&, const PreviousRequirements&) override {
+        return tell("Job details");
+    }
+    bool editChanceCard(QWidget*, std::size_t, std::size_t, int) override {
+        return tell("Chance Cards");
+    }
+    bool editIcons(QWidget*, std::size_t, Bitmap&, Bitmap&) override {
+        return tell("Modify icons");
+    }
+    bool editGlobalOptions(QWidget*, std::array<std::int16_t, kGlobalOptionCount>&) override {
+        return tell("Global options");
+    }
+    bool editGlobalTexts(QWidget*, int, std::map<int, GlobalTextValues>&) override {
+        return tell("Global texts");
+    }
+    void importCareers(MainDialog&) override { tell("Import"); }
+    void exportCareer(MainDialog&) override { tell("Export"); }
+    void backupCareers(MainDialog&) override { tell("Backup"); }
+
+private:
+    bool tell(const std::string& feature) {
+        prompts_.show(notAvailableMessage(feature));
+        return false;
+    }
+
+    Prompts& prompts_;
+};
 
 class MainDialogFixture : public ::testing::Test {
 protected:
@@ -39,11 +79,13 @@ protected:
     }
 
     void createWindow(EditorDialogs* dialogs = nullptr) {
-        session = std::make_unique<EditorSession>(fs, settings);
+        document = std::make_unique<Document>(fs, settings);
+        session = &document->session();
         session->state.installation.gameDataFolder = kTestGameFolder;
         session->state.installation.installedPacks = 0x01;
         session->state.installation.knownPacks = 0x01;
-        window = std::make_unique<MainDialog>(*session, prompts, loadStep(), dialogs);
+        window = std::make_unique<MainDialog>(*document, prompts, loadStep(),
+                                              dialogs != nullptr ? *dialogs : noDialogs);
     }
 
     MainDialog::LoadStep loadStep() {
@@ -104,7 +146,9 @@ protected:
     FaultInjectingFileSystem fs{disk};
     MemorySettingsStore settings;
     ScriptedPrompts prompts;
-    std::unique_ptr<EditorSession> session;
+    std::unique_ptr<Document> document;
+    EditorSession* session = nullptr;
+    NoDialogs noDialogs{prompts};
     std::unique_ptr<MainDialog> window;
     int loads = 0;
     bool failLoads = false;

@@ -85,18 +85,38 @@ TEST_F(SaveAndExitTest, LanguageTextsAreWrittenBackUnchanged) {
     EXPECT_EQ(shown(TextField::MaleJobName), QString::fromUtf8("\xE8\xA1\xA8nX"));
 }
 
-TEST_F(SaveAndExitTest, ReloadDiscardsChangesAndKeepsTheJobRow) {
+TEST_F(SaveAndExitTest, ReloadAsksBeforeDiscardingChangesAndKeepsTheJobRow) {
     open();
     clickRow(jobs(), 5);
     window->setLanguage(4);
     editCareerName();
+
+    // No (the default) keeps everything.
+    prompts.answers = {PromptAnswer::No};
+    window->action(command::kReload)->trigger();
+    EXPECT_EQ(loads, 1);
+    ASSERT_EQ(prompts.shown.size(), 1u);
+    EXPECT_EQ(prompts.shown[0].text,
+              "Discard the unsaved changes and reload the careers from the game files?");
+    EXPECT_EQ(prompts.shown[0].buttons, PromptButtons::YesNo);
+    EXPECT_EQ(prompts.shown[0].defaultAnswer, PromptAnswer::No);
+    EXPECT_EQ(entry(0, 0, 4), "Edited");
+    EXPECT_FALSE(window->isClean());
+
+    prompts.answers = {PromptAnswer::Yes};
     window->action(command::kReload)->trigger();
     EXPECT_EQ(loads, 2);
     EXPECT_TRUE(window->isClean());
+    EXPECT_FALSE(window->action(command::kUndo)->isEnabled());
     EXPECT_EQ(window->currentLanguage(), 0);
     EXPECT_TRUE(window->action(32772)->isChecked());
     EXPECT_EQ(entry(0, 0, 4), "A e0 s4");
     EXPECT_EQ(jobs().selectedRow(), 5);
+
+    // Nothing unsaved: no question.
+    prompts.shown.clear();
+    window->action(command::kReload)->trigger();
+    EXPECT_EQ(loads, 3);
     EXPECT_TRUE(prompts.shown.empty());
 }
 
@@ -131,7 +151,8 @@ TEST_F(SaveAndExitTest, EachSaveFailureStopsWithItsMessage) {
         EXPECT_TRUE(window->isVisible());
         EXPECT_EQ(entry(0, 0, kSlotUsEnglish), "Edited");
         window.reset();
-        session.reset();
+        document.reset();
+        session = nullptr;
         loads = 0;
         prompts.shown.clear();
     }

@@ -24,12 +24,13 @@ class StandardDialogsTest : public test::MainDialogFixture {
 protected:
     void SetUp() override {
         installation.install(disk);
-        session = std::make_unique<EditorSession>(fs, settings);
+        document = std::make_unique<Document>(fs, settings);
+        session = &document->session();
         session->state.installation.gameDataFolder = test::kTestGameFolder;
         session->state.installation.installedPacks = 0x01;
         session->state.installation.knownPacks = 0x01;
-        dialogs = std::make_unique<StandardDialogs>(*session, prompts);
-        window = std::make_unique<MainDialog>(*session, prompts, loadStep(), dialogs.get());
+        dialogs = std::make_unique<StandardDialogs>(*document, prompts);
+        window = std::make_unique<MainDialog>(*document, prompts, loadStep(), *dialogs);
         ASSERT_TRUE(window->initialise());
         window->show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
@@ -112,26 +113,42 @@ TEST_F(StandardDialogsTest, GlobalOptionsUnchangedKeepTheWindowClean) {
     EXPECT_EQ(start, 13);
 }
 
-TEST_F(StandardDialogsTest, TextsStoredAtALanguageChangeCountEvenAfterCancel) {
-    test::whenModal<GlobalTextsDialog>([this](GlobalTextsDialog& texts) {
+TEST_F(StandardDialogsTest, GlobalTextsCancelDropsEveryLanguageAndOkIsOneStep) {
+    std::string before;
+    ASSERT_TRUE(database().globalText(0, 0, before));
+    auto typeAndSwitch = [this](GlobalTextsDialog& texts) {
         texts.field(0)->setFocus();
         QTest::keyClicks(texts.field(0), "!");
         prompts.answers = {PromptAnswer::Yes};
         texts.languageList()->setCurrentIndex(test::kSlotGerman);
+        texts.field(0)->setFocus();
+        QTest::keyClicks(texts.field(0), "?");
+    };
+    test::whenModal<GlobalTextsDialog>([&](GlobalTextsDialog& texts) {
+        typeAndSwitch(texts);
         QTest::mouseClick(texts.cancelButton(), Qt::LeftButton);
     });
     window->action(command::kGlobalTexts)->trigger();
     std::string text;
     ASSERT_TRUE(database().globalText(0, 0, text));
-    EXPECT_EQ(text.back(), '!');
+    EXPECT_EQ(text, before);
+    EXPECT_TRUE(window->isClean());
+
+    test::whenModal<GlobalTextsDialog>([&](GlobalTextsDialog& texts) {
+        typeAndSwitch(texts);
+        QTest::mouseClick(texts.okButton(), Qt::LeftButton);
+    });
+    window->action(command::kGlobalTexts)->trigger();
+    ASSERT_TRUE(database().globalText(0, 0, text));
+    EXPECT_EQ(text, before + "!");
+    ASSERT_TRUE(database().globalText(0, test::kSlotGerman, text));
+    EXPECT_EQ(text.back(), '?');
     EXPECT_FALSE(window->isClean());
-    // Exit therefore asks before the texts are lost.
-    prompts.shown.clear();
-    prompts.answers = {PromptAnswer::Cancel};
-    window->requestExit();
-    ASSERT_EQ(prompts.shown.size(), 1u);
-    EXPECT_EQ(prompts.shown[0].text, "Do you want to save the careers?");
-    EXPECT_TRUE(window->isVisible());
+    EXPECT_EQ(window->action(command::kUndo)->text(), QStringLiteral("&Undo Change Global Texts"));
+    window->action(command::kUndo)->trigger();
+    ASSERT_TRUE(database().globalText(0, 0, text));
+    EXPECT_EQ(text, before);
+    EXPECT_TRUE(window->isClean());
 }
 
 TEST_F(StandardDialogsTest, GlobalTextsCancelledWithoutStoringKeepTheWindowClean) {

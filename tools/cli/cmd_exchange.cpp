@@ -7,11 +7,12 @@
 
 #include "Cli.h"
 #include "ConsolePrompts.h"
+#include "document/Document.h"
+#include "document/EditorSession.h"
 #include "exchange/Export.h"
 #include "exchange/Import.h"
 #include "platform/FileSystem.h"
 #include "platform/SettingsStore.h"
-#include "document/EditorSession.h"
 #include "startup/Loader.h"
 
 namespace jf::cli {
@@ -45,7 +46,7 @@ bool parseOptions(const Args& args, Options& options) {
 class LoadedGame {
 public:
     explicit LoadedGame(unsigned long packs)
-        : session_(systemFileSystem(), settings_), packs_(static_cast<std::uint32_t>(packs)) {}
+        : document_(systemFileSystem(), settings_), packs_(static_cast<std::uint32_t>(packs)) {}
 
     bool load(const std::string& gameDir, Prompts& prompts) {
         std::string folder = gameDir;
@@ -61,11 +62,13 @@ public:
         runLoader(request, session_, prompts);
         return request.resultCode.load() == kLoadResultOk;
     }
-    EditorSession& session() { return session_; }
+    Document& document() { return document_; }
+    EditorSession& session() { return document_.session(); }
 
 private:
     MemorySettingsStore settings_;
-    EditorSession session_;
+    Document document_;
+    EditorSession& session_ = document_.session();
     std::uint32_t packs_;
 };
 
@@ -161,7 +164,7 @@ int importAndSave(const Options& options, std::optional<std::size_t> position, b
     prompts.questionAnswer = PromptAnswer::Yes;
     FixedChooser chooser(backupOnly ? std::nullopt : position);
     SilentObserver observer;
-    const ExchangeResult result = importCareers(session, prompts, chooser, observer);
+    const ExchangeResult result = importCareers(game.document(), prompts, chooser, observer);
     prompts.questionAnswer = PromptAnswer::No;
     if (backupOnly && chooser.asked) {
         return fail(file + " holds a single career, not a backup; use import");
