@@ -95,6 +95,22 @@ TEST_F(CareerMenuTest, ExportThenImportOverAnotherTrackCopiesTheCareer) {
     EXPECT_EQ(careers().selectedRow(), 2);
     EXPECT_EQ(careers().rowText(2, 1).toStdString(), name);
     EXPECT_EQ(window->selectedCareer(), 2u);
+
+    // One Undo takes the whole import back, one Redo brings it again.
+    EXPECT_EQ(window->action(command::kUndo)->text(), QStringLiteral("&Undo Import Career"));
+    clickRow(careers(), 0);
+    window->action(command::kUndo)->trigger();
+    EXPECT_EQ(careers().selectedRow(), 2);
+    EXPECT_NE(database().track(2)->career.internalCareerName, name);
+    EXPECT_EQ(careers().rowText(2, 1).toStdString(),
+              database().track(2)->career.internalCareerName);
+    EXPECT_NE(popupOf(2), popup);
+    EXPECT_TRUE(window->isClean());
+    window->action(command::kRedo)->trigger();
+    EXPECT_EQ(database().track(2)->career.levels, levels);
+    EXPECT_EQ(rowsOf(2), strings);
+    EXPECT_EQ(popupOf(2), popup);
+    EXPECT_EQ(careers().rowText(2, 1).toStdString(), name);
 }
 
 TEST_F(CareerMenuTest, ImportCancelledInTheReplaceDialogChangesNothing) {

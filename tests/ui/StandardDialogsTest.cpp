@@ -5,12 +5,15 @@
 #include <QAction>
 #include <QComboBox>
 #include <QLineEdit>
+#include <QListWidget>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTest>
 #include <QToolButton>
 
 #include "DialogTestSupport.h"
 #include "MainDialogFixture.h"
+#include "ui/ChanceCardDialog.h"
 #include "ui/GlobalOptionsDialog.h"
 #include "ui/GlobalTextsDialog.h"
 #include "ui/JobDetailsDialog.h"
@@ -81,6 +84,46 @@ TEST_F(StandardDialogsTest, JobDetailsOkRenamesTheJobRow) {
     EXPECT_EQ(after.extraText, before.extraText);
     EXPECT_EQ(jobs().rowText(3, 1), "Renamed job");
     EXPECT_FALSE(window->isClean());
+
+    // One step for the whole dialog; undo shows the level and its old name.
+    EXPECT_EQ(window->action(command::kUndo)->text(), "&Undo Change Job Details");
+    clickRow(jobs(), 0);
+    window->action(command::kUndo)->trigger();
+    EXPECT_EQ(database().careerChunk(0)->levels[3], before);
+    EXPECT_EQ(jobs().selectedRow(), 3);
+    EXPECT_EQ(jobs().rowText(3, 1), QString::fromStdString(before.internalJobName));
+    EXPECT_TRUE(window->isClean());
+    window->action(command::kRedo)->trigger();
+    EXPECT_EQ(database().careerChunk(0)->levels[3].salary, 40000);
+}
+
+TEST_F(StandardDialogsTest, ChanceCardOkIsOneStepThatUndoesTextAndEntry) {
+    clickRow(jobs(), 0);
+    const ChanceCard card = *database().chanceCard(0, 0);
+    ASSERT_NE(card.textIndex, 0);
+    const StringTable::Row row = card.textIndex != 0
+                                     ? database().globalTexts().rows()[card.textIndex - 1u]
+                                     : StringTable::Row{};
+    const FreeTextFlags flags = database().freeTextFlags();
+    test::whenModal<ChanceCardListDialog>([](ChanceCardListDialog& dialog) {
+        dialog.textField()->setFocus();
+        QTest::keyClicks(dialog.textField(), "more");
+        while (dialog.itemList()->count() > 0) {
+            dialog.itemList()->setCurrentRow(0);
+            QTest::mouseClick(dialog.deleteButton(), Qt::LeftButton);
+        }
+        pressOk(dialog);
+    });
+    QTest::mouseClick(window->chanceCardsButton(), Qt::LeftButton);
+    EXPECT_TRUE(database().chanceCard(0, 0)->items.empty());
+    EXPECT_EQ(window->action(command::kUndo)->text(), "&Undo Change Chance Card");
+    window->action(command::kUndo)->trigger();
+    EXPECT_EQ(*database().chanceCard(0, 0), card);
+    EXPECT_EQ(database().freeTextFlags(), flags);
+    if (card.textIndex != 0) {
+        EXPECT_EQ(database().globalTexts().rows()[card.textIndex - 1u], row);
+    }
+    EXPECT_TRUE(window->isClean());
 }
 
 TEST_F(StandardDialogsTest, JobDetailsGetTheLevelBelowAsMinimum) {
