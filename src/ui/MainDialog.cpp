@@ -15,8 +15,8 @@
 #include "careers/CareerDatabase.h"
 #include "document/Document.h"
 #include "document/EditorSession.h"
-#include "exchange/ExchangeMessages.h"
 #include "platform/CodePages.h"
+#include "startup/EditorCommands.h"
 #include "startup/Loader.h"
 #include "ui/AboutDialog.h"
 #include "ui/Artwork.h"
@@ -25,17 +25,6 @@
 namespace jf {
 
 namespace {
-
-constexpr char kSaveQuestion[] = "Do you want to save the careers?";
-constexpr char kOperationComplete[] = "Operation complete!";
-constexpr char kSetAllQuestion[] =
-    "Do you really want to set the texts of all other languages to the current language?";
-constexpr char kSetAllCardsQuestion[] = "Do you want to set the texts of the Chance Cards as well?";
-constexpr char kSetAllCaption[] = "Warning";
-constexpr char kDiscardQuestion[] =
-    "Discard the unsaved changes and reload the careers from the game files?";
-// Between the program's name and the game folder in the title.
-constexpr char kTitleSeparator[] = " \u2014 ";
 
 QString decoded(const std::string& bytes) {
     return QString::fromStdString(toUtf8Lossy(bytes, kNeutralCodePage));
@@ -54,7 +43,7 @@ MainDialog::MainDialog(Document& document, Prompts& prompts, LoadStep load, Edit
       prompts_(prompts),
       load_(std::move(load)),
       dialogs_(dialogs) {
-    setWindowTitle(QString::fromUtf8(kJobforgeCaption));
+    setWindowTitle(QString::fromUtf8(kQuestionCaption));
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                    Qt::WindowCloseButtonHint);
@@ -113,9 +102,9 @@ bool MainDialog::load(bool keepHistory) {
     if (!keepHistory) {
         document_.forgetHistory();
     }
-    setWindowTitle(QString::fromUtf8(kJobforgeCaption) + QString::fromUtf8(kTitleSeparator) +
-                   QString::fromStdString(session().state.installation.gameDataFolder) +
-                   QStringLiteral("[*]"));
+    setWindowTitle(
+        QString::fromStdString(editorTitle(session().state.installation.gameDataFolder)) +
+        QStringLiteral("[*]"));
     historyChanged();
     currentLanguage_ = 0;
     languageActions_[0]->setChecked(true);
@@ -138,13 +127,8 @@ void MainDialog::selectCareerRow(int row) {
 }
 
 bool MainDialog::reloadAll() {
-    if (document_.isModified()) {
-        PromptMessage question{kDiscardQuestion, kJobforgeCaption, PromptButtons::YesNo,
-                               PromptIcon::Question};
-        question.defaultAnswer = PromptAnswer::No;
-        if (prompts_.show(question) != PromptAnswer::Yes) {
-            return false;
-        }
+    if (!confirmReload(document_, prompts_)) {
+        return false;
     }
     careerList_->removeAllRows();
     prepareReload(session());
@@ -381,14 +365,7 @@ void MainDialog::refreshTexts() {
 }
 
 void MainDialog::copyToAllLanguages() {
-    if (prompts_.show({kSetAllQuestion, kSetAllCaption, PromptButtons::YesNo,
-                       PromptIcon::Question}) != PromptAnswer::Yes) {
-        return;
-    }
-    const bool withCards =
-        prompts_.show({kSetAllCardsQuestion, kJobforgeCaption, PromptButtons::YesNo,
-                       PromptIcon::Question}) == PromptAnswer::Yes;
-    document_.copyToAllLanguages(selectedCareer_, currentLanguage_, withCards);
+    setAllLanguages(document_, prompts_, selectedCareer_, currentLanguage_);
 }
 
 // ---- File menu ----------------------------------------------------------------------------
@@ -398,10 +375,9 @@ void MainDialog::save() {
     const int careerRow = careerList_->selectedRow();
     const int jobRow = jobList_->selectedRow();
     const int language = currentLanguage_;
-    if (!saveAll(session(), prompts_)) {
+    if (!saveDocument(document_, prompts_)) {
         return;
     }
-    document_.markSaved();
     careerList_->removeAllRows();
     prepareReload(session());
     if (!load(true)) {
@@ -417,28 +393,13 @@ void MainDialog::save() {
         jobList_->selectRow(std::min(jobRow, jobList_->rowCount() - 1));
     }
     prompts_.show(
-        {kOperationComplete, kJobforgeCaption, PromptButtons::Ok, PromptIcon::Information});
+        {kOperationCompleteText, kQuestionCaption, PromptButtons::Ok, PromptIcon::Information});
 }
 
 void MainDialog::requestExit() {
-    if (isClean()) {
+    if (confirmExit(document_, prompts_)) {
         closeWith(QDialog::Accepted);
-        return;
     }
-    const PromptAnswer answer = prompts_.show(
-        {kSaveQuestion, kJobforgeCaption, PromptButtons::YesNoCancel, PromptIcon::Question});
-    if (answer == PromptAnswer::Cancel) {
-        return;
-    }
-    if (answer == PromptAnswer::Yes) {
-        if (!saveAll(session(), prompts_)) {
-            return;
-        }
-        document_.markSaved();
-        session().buttonIconFile.reset();
-        session().popupIconFile.reset();
-    }
-    closeWith(QDialog::Accepted);
 }
 
 void MainDialog::showAbout() {
