@@ -105,11 +105,14 @@ TEST_F(UndoTest, SaveKeepsThePlaceAndTheHistory) {
     // The step before the save can still be undone, and the data is then
     // unsaved; redoing it reaches the saved state again.
     EXPECT_EQ(undoText(), QStringLiteral("&Undo Change Career Name"));
+    const std::vector<std::uint8_t> saved = bytesOf(test::kTestCareersPath);
     window->action(command::kUndo)->trigger();
     EXPECT_EQ(shown(TextField::CareerName), before);
     EXPECT_TRUE(window->isWindowModified());
     window->action(command::kRedo)->trigger();
     EXPECT_FALSE(window->isWindowModified());
+    // Undo and Redo never write: only Save does.
+    EXPECT_EQ(bytesOf(test::kTestCareersPath), saved);
 }
 
 }  // namespace
