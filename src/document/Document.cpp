@@ -44,8 +44,18 @@ EditResult refused(std::string message) {
     return {EditStatus::Refused, std::move(message)};
 }
 
+// Why an operation addressed something that is not there. The editor only
+// addresses what it shows; these reach callers that pass positions of their
+// own (the command line) and files whose tables end early.
+constexpr char kNoSuchCareerText[] = "There is no career at this position.";
+constexpr char kNoSuchTextText[] =
+    "This career's texts end before this entry, so the text cannot be stored.\n\nThe change "
+    "has not been made.";
+constexpr char kNoSuchLevelText[] = "This career has no such job level.";
+constexpr char kNoSuchLanguageText[] = "There is no such language.";
+
 EditResult noSuchTrack() {
-    return refused("There is no such career.");
+    return refused(kNoSuchCareerText);
 }
 
 }  // namespace
@@ -213,7 +223,7 @@ EditResult Document::commitFieldText(std::size_t position, std::size_t level, Te
     }
     const std::optional<std::size_t> entry = entryOfField(field, level);
     if (!entry) {
-        return refused("There is no such text.");
+        return refused(kNoSuchTextText);
     }
     return setTrackText(position, *entry, language, *bytes, mergeKey);
 }
@@ -225,7 +235,7 @@ EditResult Document::setTrackText(std::size_t position, std::size_t entry, int l
         return noSuchTrack();
     }
     if (entry > track->strings.rowCount() || language < 0 || language >= kLanguageSlotCount) {
-        return refused("There is no such text.");
+        return refused(kNoSuchTextText);
     }
     // The step names the main window field the entry belongs to.
     std::string text = "Change Text";
@@ -264,7 +274,7 @@ EditResult Document::setJobLevel(std::size_t position, std::size_t level, const 
         return noSuchTrack();
     }
     if (level >= track->career.levels.size()) {
-        return refused("There is no such job level.");
+        return refused(kNoSuchLevelText);
     }
     const std::string text = jobDetailsStepText(track->career.levels[level], value);
     return record(text, {position, level}, EditScope::trackChunk(position), {},
@@ -276,7 +286,7 @@ EditResult Document::setChanceCard(std::size_t position, std::size_t level,
                                    const std::string& text, CardConfirmation* confirmation) {
     ChanceCard* card = session_.database.chanceCard(position, level);
     if (card == nullptr) {
-        return refused("There is no such chance card.");
+        return refused(kNoSuchLevelText);
     }
     if (!items.empty() && soundItemCount(items) != 1) {
         if (confirmation != nullptr) {
@@ -344,7 +354,7 @@ EditResult Document::setGlobalOptions(const std::array<std::int16_t, kGlobalOpti
 EditResult Document::setGlobalTexts(const std::map<int, GlobalTextValues>& texts) {
     for (const auto& entry : texts) {
         if (entry.first < 0 || entry.first >= kLanguageSlotCount) {
-            return refused("There is no such language.");
+            return refused(kNoSuchLanguageText);
         }
     }
     EditScope scope;
@@ -363,7 +373,7 @@ EditResult Document::copyToAllLanguages(std::size_t position, int fromLanguage, 
         return noSuchTrack();
     }
     if (fromLanguage < 0 || fromLanguage >= kLanguageSlotCount) {
-        return refused("There is no such language.");
+        return refused(kNoSuchLanguageText);
     }
     EditScope scope;
     TrackScope reach;
