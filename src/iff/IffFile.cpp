@@ -319,11 +319,11 @@ int IffFileTable::openFromArchive(const std::string& folder, const std::string& 
     return openFile(*extracted, name, false);
 }
 
-bool IffFileTable::parse(int slot, int* error) {
+bool IffFileTable::parse(int slot, IffParseError* error) {
     IffFile* container = file(slot);
     if (container == nullptr) {
         if (error) {
-            *error = kParseBadSlot;
+            *error = IffParseError::BadSlot;
         }
         return false;
     }
@@ -341,7 +341,7 @@ bool IffFileTable::parse(int slot, int* error) {
     }
     if (std::memcmp(container->header.data(), kIffMagic, sizeof kIffMagic) != 0) {
         if (error) {
-            *error = kParseNotIff;
+            *error = IffParseError::NotIff;
         }
         return false;
     }
@@ -350,7 +350,7 @@ bool IffFileTable::parse(int slot, int* error) {
     bool is20 = std::memcmp(version, "2.0", 3) == 0;
     if (!is25 && !is20) {
         if (error) {
-            *error = kParseBadVersion;
+            *error = IffParseError::BadVersion;
         }
         return false;
     }
@@ -885,7 +885,7 @@ bool IffView::releaseFile(bool writeProtected) {
     return table_.releaseFile(slot_, writeProtected);
 }
 
-bool IffView::openInto(File& file, int* error) {
+bool IffView::openInto(File& file, IffParseError* error) {
     std::string name = paths::fileName(file.path());
     int slot = table_.openFile(file, name, false);
     if (slot == 0) {

@@ -29,11 +29,11 @@ inline constexpr std::size_t kIffHeaderSize = 64;
 inline constexpr std::size_t kIffMapOffsetField = 60;
 inline constexpr std::uint32_t kMaxChunkTotalSize = 0x40000000;  // 1 GiB
 
-// parse() error codes.
-enum ParseError : int {
-    kParseNotIff = 3,
-    kParseBadVersion = 4,
-    kParseBadSlot = 5,
+// Why parse() failed.
+enum class IffParseError : int {
+    NotIff = 3,      // the header does not start with "IFF FILE"
+    BadVersion = 4,  // neither version 2.5 nor 2.0
+    BadSlot = 5,     // no container in the slot
 };
 
 // The 64 bytes every container is written with (bytes 60-63 then receive the
@@ -100,7 +100,7 @@ public:
     int openFromArchive(const std::string& folder, const std::string& name, bool extractToDisk);
 
     // Reads the header and registers the chunks (no body is read).
-    bool parse(int slot, int* error = nullptr);
+    bool parse(int slot, IffParseError* error = nullptr);
 
     // Writes header, every chunk but "rsmp", and a fresh map. target nullptr
     // means the backing file; a disk backing file is then replaced in one
@@ -160,7 +160,7 @@ public:
     bool attach(int slot);
     bool reset();
     bool releaseFile(bool writeProtected);
-    bool openInto(File& file, int* error = nullptr);
+    bool openInto(File& file, IffParseError* error = nullptr);
     // Closes the container when it was opened with openInto (or attached) and
     // is therefore not owned; the view then owns a new empty container.
     bool closeAndReset();

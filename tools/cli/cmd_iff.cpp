@@ -17,10 +17,10 @@ int openContainer(IffFileTable& table, const std::string& path, std::string& mes
         return 0;
     }
     int slot = table.openFile(*file, paths::fileName(path), true);
-    int error = 0;
+    IffParseError error = IffParseError::NotIff;
     if (slot == 0 || !table.parse(slot, &error)) {
-        message = error == kParseBadVersion ? path + ": unsupported IFF version"
-                                            : path + ": not an IFF file";
+        message = error == IffParseError::BadVersion ? path + ": unsupported IFF version"
+                                                     : path + ": not an IFF file";
         return 0;
     }
     return slot;
