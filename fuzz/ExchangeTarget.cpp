@@ -17,10 +17,10 @@
 
 #include "FuzzSupport.h"
 #include "careers/BmpFile.h"
+#include "document/EditorSession.h"
 #include "exchange/Export.h"
 #include "exchange/Import.h"
 #include "platform/SettingsStore.h"
-#include "document/EditorSession.h"
 #include "startup/Loader.h"
 #include "support/CardBuilders.h"
 #include "support/CareerBuilders.h"
@@ -127,7 +127,7 @@ struct LoadedSession {
         LoadRequest request;
         request.folder = kGameFolder;
         runLoader(request, *session, prompts);
-        ok = request.resultCode.load() == kLoadResultOk &&
+        ok = request.resultCode.load() == LoadResult::Ok &&
              session->database.trackCount() == kTrackCount;
     }
 };

@@ -3,10 +3,10 @@
 #include <QString>
 #include <QTimer>
 
+#include "document/EditorSession.h"
 #include "platform/HostEnvironment.h"
 #include "platform/Prompts.h"
 #include "platform/SettingsStore.h"
-#include "document/EditorSession.h"
 #include "startup/Loader.h"
 #include "startup/Startup.h"
 #include "ui/LoadingDialog.h"
@@ -21,7 +21,7 @@ bool runLoadingDialog(EditorSession& session, QWidget* parent, Prompts* boxes) {
     LoadingDialog dialog(
         request, [&session](LoadRequest& r, Prompts& prompts) { runLoader(r, session, prompts); },
         boxes, parent);
-    return dialog.exec() == kLoadResultOk;
+    return dialog.exec() == static_cast<int>(LoadResult::Ok);
 }
 
 int runEditor(SettingsStore& store, const LegacySearchPlaces& places, FileSystem& fileSystem,

@@ -67,7 +67,7 @@ void LoadingDialog::setStatus(const QString& text) {
 }
 
 void LoadingDialog::reject() {
-    request_.resultCode.store(kLoadResultCancel);
+    request_.resultCode.store(LoadResult::Cancel);
     request_.cancelRequested.store(1);
 }
 
@@ -92,7 +92,7 @@ void LoadingDialog::timerEvent(QTimerEvent* event) {
         // The run ends once; the timer has nothing more to do.
         killTimer(timerId_);
         joinWorker();
-        done(request_.resultCode.load());
+        done(static_cast<int>(request_.resultCode.load()));
     }
 }
 

@@ -13,12 +13,12 @@
 
 #include "careers/Bitmap.h"
 #include "careers/BmpFile.h"
+#include "document/EditorSession.h"
 #include "exchange/ExchangeFormat.h"
 #include "exchange/Export.h"
 #include "exchange/Import.h"
 #include "iff/IffChunk.h"
 #include "platform/SettingsStore.h"
-#include "document/EditorSession.h"
 #include "startup/Loader.h"
 #include "support/CardBuilders.h"
 #include "support/CareerBuilders.h"
@@ -282,7 +282,7 @@ protected:
         LoadRequest request;
         request.folder = kExchangeGameFolder;
         runLoader(request, *session, prompts);
-        ASSERT_EQ(request.resultCode.load(), kLoadResultOk)
+        ASSERT_EQ(request.resultCode.load(), LoadResult::Ok)
             << ::testing::PrintToString(prompts.texts());
         ASSERT_EQ(session->database.trackCount(), 3u);
         prompts.shown.clear();

@@ -16,8 +16,8 @@
 
 #include "careers/Bitmap.h"
 #include "careers/BmpFile.h"
-#include "platform/SettingsStore.h"
 #include "document/EditorSession.h"
+#include "platform/SettingsStore.h"
 #include "startup/Loader.h"
 #include "support/CardBuilders.h"
 #include "support/CareerBuilders.h"
@@ -235,7 +235,7 @@ protected:
         LoadRequest request;
         request.folder = kGame;
         runLoader(request, *session, loadPrompts);
-        ASSERT_EQ(request.resultCode.load(), kLoadResultOk);
+        ASSERT_EQ(request.resultCode.load(), LoadResult::Ok);
         ASSERT_TRUE(loadPrompts.shown.empty()) << loadPrompts.shown.front().text;
         ASSERT_FALSE(session->state.chanceCardsDisabled);
         ASSERT_EQ(session->database.trackCount(), 2u);
@@ -376,7 +376,7 @@ TEST_F(SaveFaultTest, AReloadAfterAFailedSaveReadsTheFilesAsLeft) {
         LoadRequest request;
         request.folder = kGame;
         runLoader(request, *session, reloadPrompts);
-        ASSERT_EQ(request.resultCode.load(), kLoadResultOk);
+        ASSERT_EQ(request.resultCode.load(), LoadResult::Ok);
         EXPECT_TRUE(reloadPrompts.shown.empty());
         EXPECT_FALSE(session->state.chanceCardsDisabled);
         const MemoryState reloaded = memoryOf(*session);

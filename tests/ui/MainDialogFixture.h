@@ -14,8 +14,8 @@
 
 #include "TestInstallation.h"
 #include "careers/CareerDatabase.h"
-#include "platform/SettingsStore.h"
 #include "document/EditorSession.h"
+#include "platform/SettingsStore.h"
 #include "startup/Loader.h"
 #include "support/FakeFileSystem.h"
 #include "support/FaultInjectingFileSystem.h"
@@ -55,7 +55,7 @@ protected:
             LoadRequest request;
             request.folder = session->state.installation.gameDataFolder;
             runLoader(request, *session, prompts);
-            return request.resultCode.load() == kLoadResultOk;
+            return request.resultCode.load() == LoadResult::Ok;
         };
     }
 

@@ -7,11 +7,11 @@
 
 #include "Cli.h"
 #include "ConsolePrompts.h"
+#include "document/EditorSession.h"
 #include "exchange/Export.h"
 #include "exchange/Import.h"
 #include "platform/FileSystem.h"
 #include "platform/SettingsStore.h"
-#include "document/EditorSession.h"
 #include "startup/Loader.h"
 
 namespace jf::cli {
@@ -59,7 +59,7 @@ public:
         LoadRequest request;
         request.folder = folder;
         runLoader(request, session_, prompts);
-        return request.resultCode.load() == kLoadResultOk;
+        return request.resultCode.load() == LoadResult::Ok;
     }
     EditorSession& session() { return session_; }
 
