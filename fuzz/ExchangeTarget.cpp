@@ -52,8 +52,8 @@ Bitmap strip(int width, int iconHeight, int icons) {
     return picture;
 }
 
-test::TrackSpec smallTrack(std::uint16_t id, const std::string& tag, int levels) {
-    test::TrackSpec track = test::sampleTrack(id, tag, levels);
+test::TrackRecipe smallTrack(std::uint16_t id, const std::string& tag, int levels) {
+    test::TrackRecipe track = test::sampleTrack(id, tag, levels);
     std::vector<test::TextsBySlot> rows(CareerStrings::kEntryCount);
     for (std::size_t entry = 0; entry < rows.size(); ++entry) {
         rows[entry][0] = tag + " " + std::to_string(entry);
@@ -74,7 +74,7 @@ struct Installation {
         // Two tracks with texts in two languages keep the exchange files,
         // and so the seeds, small (the icons alone take 23 KiB a track).
         careers = test::buildCareerContainer({smallTrack(1, "one", 3), smallTrack(2, "two", 2)});
-        test::CardSpec card;
+        test::CardRecipe card;
         card.trackId = 2;
         card.level = 1;
         card.textIndex = 3;

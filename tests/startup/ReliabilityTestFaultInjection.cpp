@@ -211,12 +211,12 @@ protected:
         disk = std::make_unique<FakeFileSystem>();
         disk->putFile(gameFiles()[0], buildCareerContainer({sampleTrack(1, "alpha", 10),
                                                             sampleTrack(2, "beta", 3)}));
-        CardSpec first;
+        CardRecipe first;
         first.trackId = 1;
         first.level = 0;
         first.textIndex = 3;
         first.items = {CardItem::sound(CardItem::kSoundGood), CardItem::budget(0, 120)};
-        CardSpec second;
+        CardRecipe second;
         second.trackId = 2;
         second.level = 2;
         second.textIndex = 5;
