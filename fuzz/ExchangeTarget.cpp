@@ -17,6 +17,7 @@
 
 #include "FuzzSupport.h"
 #include "careers/BmpFile.h"
+#include "careers/ChanceCardForm.h"
 #include "document/EditorSession.h"
 #include "exchange/Export.h"
 #include "exchange/Import.h"
@@ -206,7 +207,7 @@ std::string firstDifference(const TrackState& a, const TrackState& b) {
 
 bool overflowShown(const test::ScriptedPrompts& prompts) {
     for (const PromptMessage& message : prompts.shown) {
-        if (message.text == kCardTextOverflowText) {
+        if (message.text == kMessageOverflowText) {
             return true;
         }
     }

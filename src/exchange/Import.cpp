@@ -7,12 +7,13 @@
 #include <vector>
 
 #include "careers/BmpFile.h"
+#include "careers/ChanceCardForm.h"
+#include "document/EditorSession.h"
 #include "exchange/CardChunk.h"
 #include "exchange/ExchangeFormat.h"
 #include "exchange/InfoHeader.h"
 #include "iff/IffFile.h"
 #include "iff/StringTable.h"
-#include "document/EditorSession.h"
 
 namespace jf {
 
@@ -114,7 +115,7 @@ bool TrackImport::run() {
         case TrackHeaderStatus::Incorrect:
             return fail(kIncorrectTrackHeaderText);
         case TrackHeaderStatus::UnknownVersion:
-            return fail(kUnknownVersionText, kExchangeVersionCaption);
+            return fail(kUnknownVersionText, kErrorCaption);
     }
     if (header.exportType != kExportTypeTrack) {
         return fail(kUnexpectedExportTypeText);
@@ -183,7 +184,7 @@ bool TrackImport::importCards(CareerTrack& track, std::uint32_t formatVersion) {
             // be set like any other.
             if (!database.allocateCardText(card)) {
                 if (!overflowShown) {
-                    prompts_.show(errorMessage(kCardTextOverflowText, kOverflowCaption));
+                    prompts_.show(errorMessage(kMessageOverflowText, kMessageOverflowCaption));
                     overflowShown = true;
                 }
             } else {
@@ -288,7 +289,7 @@ ExchangeResult runImport(EditorSession& session, Prompts& prompts, ReplaceCareer
         }
         const bool imported = importTrack(view, session, prompts, position, kSingleTrackChunkId);
         if (imported) {
-            prompts.show(informationMessage(kImportedText, kJobforgeCaption));
+            prompts.show(informationMessage(kImportedText, kProgramCaption));
         }
         observer.trackReplaced(position);
         observer.markDirty();
@@ -336,10 +337,10 @@ ExchangeResult runImport(EditorSession& session, Prompts& prompts, ReplaceCareer
 
 FileChoice importFileChoice() {
     FileChoice choice;
-    choice.filters = {{"Jobforge 3 careers (*.CAR)", "*.car"},
-                      {"Jobforge 3 backups (*.CBK)", "*.cbk"},
+    choice.filters = {{"Jobforge 3 careers (*.CAR)", kCarPattern},
+                      {kBackupFilterText, kCbkPattern},
                       {"Jobforge 2 careers (*.IFF)", "*.iff"}};
-    choice.initialName = "*.car";
+    choice.initialName = kCarPattern;
     return choice;
 }
 

@@ -304,7 +304,7 @@ void checkExpansionPacks(EditorSession& session, Prompts& prompts,
         return;
     }
     const PromptAnswer answer = prompts.show(
-        {kPacksChangedText, kQuestionCaption, PromptButtons::YesNo, PromptIcon::Question});
+        {kPacksChangedText, kProgramCaption, PromptButtons::YesNo, PromptIcon::Question});
     if (answer == PromptAnswer::Yes && shouldResetIcons(installation.knownPacks, newPacks) &&
         !resetIcons(session, interfaceFolder)) {
         // The question comes back at the next load.

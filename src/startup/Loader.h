@@ -12,6 +12,7 @@
 #include <memory>
 #include <string>
 
+#include "platform/Messages.h"
 #include "platform/Prompts.h"
 
 namespace jf {
@@ -48,16 +49,14 @@ inline constexpr char kCareersFileName[] = "Careers";
 // ---- Status texts, in order of appearance (the career file's name between
 // the first two) --------------------------------------------------------------
 
-inline constexpr char kStatusCarPortal[] = "CarPortal.iff";
+inline constexpr const char* kStatusCarPortal = kCarPortalFileName;  // the file's name
 inline constexpr char kStatusLoadingCareers[] = "Loading careers...";
 inline constexpr char kStatusLoadingCards[] = "Loading Chance Cards...";
 inline constexpr char kStatusLoadingBitmaps[] = "Loading Bitmaps...";
 
 // ---- Messages ----------------------------------------------------------------
-
-inline constexpr char kErrorCaption[] = "Error";
-inline constexpr char kWarningCaption[] = "Warning";
-inline constexpr char kQuestionCaption[] = "Jobforge 3";
+// Captions: kErrorCaption, kWarningCaption and, for the question,
+// kProgramCaption (platform/Messages.h).
 
 inline constexpr char kCarPortalMissingText[] =
     "Cannot load the CarPortal.iff file!\n\nChance Card editing has been disabled.";

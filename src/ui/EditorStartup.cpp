@@ -38,7 +38,7 @@ int runEditor(SettingsStore& store, const LegacySearchPlaces& places, FileSystem
 
     EditorSession session(fileSystem, store);
     if (!startUp(store, places, session.state)) {
-        prompts.show(errorMessage(kRegistryErrorText, kRegistryErrorCaption));
+        prompts.show(errorMessage(kRegistryErrorText, kErrorCaption));
         return kEditorExitFailed;
     }
 

@@ -21,6 +21,10 @@ namespace {
 // the base game only (its chance-card root tree).
 constexpr unsigned long kDefaultPacks = 0x01;
 
+std::string cannotLoadGameText(const std::string& folder) {
+    return "Cannot load the game in " + folder;
+}
+
 struct Options {
     Args positional;
     unsigned long packs = kDefaultPacks;
@@ -110,7 +114,7 @@ int exportCommand(const Args& args) {
     ConsolePrompts prompts;
     LoadedGame game(options.packs);
     if (!game.load(options.positional[0], prompts)) {
-        return fail("Cannot load the game in " + options.positional[0]);
+        return fail(cannotLoadGameText(options.positional[0]));
     }
     EditorSession& session = game.session();
     if (position >= session.database.trackCount()) {
@@ -136,7 +140,7 @@ int backupCommand(const Args& args) {
     ConsolePrompts prompts;
     LoadedGame game(options.packs);
     if (!game.load(options.positional[0], prompts)) {
-        return fail("Cannot load the game in " + options.positional[0]);
+        return fail(cannotLoadGameText(options.positional[0]));
     }
     prompts.saveFile = options.positional[1];
     if (backupCareers(game.session(), prompts) != ExchangeResult::Succeeded) {
@@ -154,7 +158,7 @@ int importAndSave(const Options& options, std::optional<std::size_t> position, b
     ConsolePrompts prompts;
     LoadedGame game(options.packs);
     if (!game.load(options.positional[0], prompts)) {
-        return fail("Cannot load the game in " + options.positional[0]);
+        return fail(cannotLoadGameText(options.positional[0]));
     }
     EditorSession& session = game.session();
     prompts.openFile = file;
