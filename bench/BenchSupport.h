@@ -9,9 +9,9 @@
 
 #include <unistd.h>
 
+#include "document/EditorSession.h"
 #include "platform/FileSystem.h"
 #include "platform/Prompts.h"
-#include "document/EditorSession.h"
 #include "startup/Loader.h"
 #include "startup/SampleInstallation.h"
 
@@ -70,7 +70,7 @@ inline bool loadSample(EditorSession& session, const std::string& gameFolder,
     LoadRequest request;
     request.folder = gameFolder;
     runLoader(request, session, prompts);
-    return request.resultCode.load() == kLoadResultOk && prompts.messages == 0;
+    return request.resultCode.load() == LoadResult::Ok && prompts.messages == 0;
 }
 
 }  // namespace jf::bench

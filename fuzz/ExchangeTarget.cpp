@@ -18,6 +18,7 @@
 #include "FuzzSupport.h"
 #include "careers/BmpFile.h"
 #include "document/Document.h"
+#include "careers/ChanceCardForm.h"
 #include "document/EditorSession.h"
 #include "exchange/Export.h"
 #include "exchange/Import.h"
@@ -53,8 +54,8 @@ Bitmap strip(int width, int iconHeight, int icons) {
     return picture;
 }
 
-test::TrackSpec smallTrack(std::uint16_t id, const std::string& tag, int levels) {
-    test::TrackSpec track = test::sampleTrack(id, tag, levels);
+test::TrackRecipe smallTrack(std::uint16_t id, const std::string& tag, int levels) {
+    test::TrackRecipe track = test::sampleTrack(id, tag, levels);
     std::vector<test::TextsBySlot> rows(CareerStrings::kEntryCount);
     for (std::size_t entry = 0; entry < rows.size(); ++entry) {
         rows[entry][0] = tag + " " + std::to_string(entry);
@@ -75,7 +76,7 @@ struct Installation {
         // Two tracks with texts in two languages keep the exchange files,
         // and so the seeds, small (the icons alone take 23 KiB a track).
         careers = test::buildCareerContainer({smallTrack(1, "one", 3), smallTrack(2, "two", 2)});
-        test::CardSpec card;
+        test::CardRecipe card;
         card.trackId = 2;
         card.level = 1;
         card.textIndex = 3;
@@ -130,7 +131,7 @@ struct LoadedSession {
         LoadRequest request;
         request.folder = kGameFolder;
         runLoader(request, *session, prompts);
-        ok = request.resultCode.load() == kLoadResultOk &&
+        ok = request.resultCode.load() == LoadResult::Ok &&
              session->database.trackCount() == kTrackCount;
     }
 };
@@ -209,7 +210,7 @@ std::string firstDifference(const TrackState& a, const TrackState& b) {
 
 bool overflowShown(const test::ScriptedPrompts& prompts) {
     for (const PromptMessage& message : prompts.shown) {
-        if (message.text == kCardTextOverflowText) {
+        if (message.text == kMessageOverflowText) {
             return true;
         }
     }

@@ -346,25 +346,25 @@ void makeCorpus() {
     {
         put("bmp", "rgb24", encodeBitmapFile(picture(5, 3)), 0);
         put("bmp", "button", encodeBitmapFile(picture(112, 22)), 2);
-        test::BmpSpec indexed;
+        test::BmpRecipe indexed;
         indexed.width = 3;
         indexed.height = 2;
         indexed.bitsPerPixel = 8;
         indexed.table = {0xFF0000, 0x00FF00, 0x0000FF};
         indexed.pixels = {0, 1, 2, 2, 1, 0};
         put("bmp", "indexed8", test::buildBmp(indexed), 0);
-        test::BmpSpec mono = indexed;
+        test::BmpRecipe mono = indexed;
         mono.bitsPerPixel = 1;
         mono.table = {0x000000, 0xFFFFFF};
         mono.pixels = {0, 1, 0, 1, 0, 1};
         mono.height = -2;
         put("bmp", "mono-top-down", test::buildBmp(mono), 0);
-        test::BmpSpec rle = indexed;
+        test::BmpRecipe rle = indexed;
         rle.compression = 1;
         // Two rows of run-length data: a run, an absolute run, end of line, end of picture.
         rle.rawPixelData = {3, 1, 0, 0, 0, 3, 2, 1, 0, 0, 0, 0, 0, 1};
         put("bmp", "rle8", test::buildBmp(rle), 0);
-        test::BmpSpec fields;
+        test::BmpRecipe fields;
         fields.width = 2;
         fields.height = 2;
         fields.bitsPerPixel = 16;

@@ -5,6 +5,8 @@
 #include <new>
 #include <utility>
 
+#include "platform/ByteOrder.h"
+
 namespace jf {
 
 namespace {
@@ -48,27 +50,6 @@ constexpr std::uint32_t kBlue555 = 0x001F;
 constexpr std::uint32_t kRed888 = 0x00FF0000;
 constexpr std::uint32_t kGreen888 = 0x0000FF00;
 constexpr std::uint32_t kBlue888 = 0x000000FF;
-
-std::uint16_t getU16(const std::uint8_t* p) {
-    return static_cast<std::uint16_t>(p[0] | (p[1] << 8));
-}
-
-std::uint32_t getU32(const std::uint8_t* p) {
-    return std::uint32_t(p[0]) | (std::uint32_t(p[1]) << 8) | (std::uint32_t(p[2]) << 16) |
-           (std::uint32_t(p[3]) << 24);
-}
-
-void putU16(std::uint8_t* p, std::uint16_t v) {
-    p[0] = static_cast<std::uint8_t>(v);
-    p[1] = static_cast<std::uint8_t>(v >> 8);
-}
-
-void putU32(std::uint8_t* p, std::uint32_t v) {
-    p[0] = static_cast<std::uint8_t>(v);
-    p[1] = static_cast<std::uint8_t>(v >> 8);
-    p[2] = static_cast<std::uint8_t>(v >> 16);
-    p[3] = static_cast<std::uint8_t>(v >> 24);
-}
 
 // Bytes in one stored row of `width` pixels, padded to a multiple of 4.
 std::uint64_t rowStride(std::uint64_t bitsPerPixel, std::uint64_t width) {
@@ -153,11 +134,11 @@ bool readLayout(const std::uint8_t* info, std::size_t infoSize, int requiredWidt
     // Other header sizes (OS/2 12-byte, V4 108-byte, V5 124-byte) place the
     // colour table elsewhere; reading them as 40-byte headers would misplace
     // the pixels, so they are refused.
-    if (getU32(info + kInfoSize) != kBmpInfoHeaderSize) {
+    if (readLE32(info + kInfoSize) != kBmpInfoHeaderSize) {
         return false;
     }
-    const auto width = static_cast<std::int32_t>(getU32(info + kInfoWidth));
-    const auto rawHeight = static_cast<std::int32_t>(getU32(info + kInfoHeight));
+    const auto width = static_cast<std::int32_t>(readLE32(info + kInfoWidth));
+    const auto rawHeight = static_cast<std::int32_t>(readLE32(info + kInfoHeight));
     const std::int64_t height = rawHeight < 0 ? -std::int64_t{rawHeight} : rawHeight;
     if (!Bitmap::isValidSize(width, height)) {
         return false;
@@ -170,13 +151,13 @@ bool readLayout(const std::uint8_t* info, std::size_t infoSize, int requiredWidt
         return false;
     }
 
-    layout.bitsPerPixel = getU16(info + kInfoBitsPerPixel);
-    layout.compression = getU32(info + kInfoCompression);
+    layout.bitsPerPixel = readLE16(info + kInfoBitsPerPixel);
+    layout.compression = readLE32(info + kInfoCompression);
     if (!validDepthAndCompression(layout.bitsPerPixel, layout.compression, layout.topDown)) {
         return false;
     }
 
-    const std::uint64_t coloursUsed = getU32(info + kInfoColoursUsed);
+    const std::uint64_t coloursUsed = readLE32(info + kInfoColoursUsed);
     layout.colourCount = coloursUsed != 0 ? coloursUsed : std::uint64_t{1} << layout.bitsPerPixel;
     const bool indexed = layout.bitsPerPixel <= 8;
     const std::uint64_t entries = indexed ? layout.colourCount : coloursUsed;
@@ -194,9 +175,9 @@ bool readLayout(const std::uint8_t* info, std::size_t infoSize, int requiredWidt
     std::uint32_t redMask = 0, greenMask = 0, blueMask = 0;
     if (layout.compression == kCompressionBitFields) {
         // The masks come first, directly behind the information header.
-        redMask = getU32(info + kBmpInfoHeaderSize);
-        greenMask = getU32(info + kBmpInfoHeaderSize + kColourEntrySize);
-        blueMask = getU32(info + kBmpInfoHeaderSize + 2 * kColourEntrySize);
+        redMask = readLE32(info + kBmpInfoHeaderSize);
+        greenMask = readLE32(info + kBmpInfoHeaderSize + kColourEntrySize);
+        blueMask = readLE32(info + kBmpInfoHeaderSize + 2 * kColourEntrySize);
         if (layout.bitsPerPixel == 16 && ((redMask | greenMask | blueMask) >> 16) != 0) {
             return false;
         }
@@ -288,8 +269,8 @@ bool decodeUncompressed(const std::uint8_t* info, const PictureLayout& layout, B
                 const unsigned index = (src[bitPos / 8] >> shift) & ((1u << bits) - 1);
                 c = table[index];
             } else {
-                const std::uint32_t v = bits == 16 ? getU16(src + std::size_t(x) * 2)
-                                                   : getU32(src + std::size_t(x) * 4);
+                const std::uint32_t v = bits == 16 ? readLE16(src + std::size_t(x) * 2)
+                                                   : readLE32(src + std::size_t(x) * 4);
                 c = Rgb{layout.red.extract(v), layout.green.extract(v), layout.blue.extract(v)};
             }
             dst[0] = c.red;
@@ -311,7 +292,7 @@ bool decodeRunLength(const std::uint8_t* info, std::size_t infoSize, const Pictu
     const std::vector<Rgb> table = colourTable(info, layout);
     std::size_t pos = layout.pixelOffset;
     std::size_t end = infoSize;
-    const std::uint32_t imageSize = getU32(info + kInfoImageSize);
+    const std::uint32_t imageSize = readLE32(info + kInfoImageSize);
     if (imageSize != 0 && imageSize <= infoSize - pos) {
         end = pos + imageSize;
     }
@@ -396,7 +377,7 @@ bool decodeInfo(const std::uint8_t* info, std::size_t infoSize, int requiredWidt
 
 bool decodeParts(const std::uint8_t* fileHeader, const std::uint8_t* info, std::size_t infoSize,
                  Bitmap& out, Palette* palette, int width, int height, BmpHeaders* headers) {
-    if (getU16(fileHeader + kFileMagic) != kBmpMagic) {
+    if (readLE16(fileHeader + kFileMagic) != kBmpMagic) {
         return false;
     }
     try {
@@ -434,7 +415,7 @@ bool readBitmapFile(File& file, Bitmap& out, Palette* palette, int width, int he
                     BmpHeaders* headers) {
     std::uint8_t fileHeader[kBmpFileHeaderSize];
     if (!file.seek(0) || !file.readExact(fileHeader, sizeof fileHeader) ||
-        getU16(fileHeader + kFileMagic) != kBmpMagic) {
+        readLE16(fileHeader + kFileMagic) != kBmpMagic) {
         return false;
     }
     const std::int64_t length = file.length();
@@ -470,18 +451,18 @@ std::vector<std::uint8_t> encodeBitmapFile(const Bitmap& bitmap) {
         return {};
     }
     std::uint8_t* fh = bytes.data();
-    putU16(fh + kFileMagic, kBmpMagic);
-    putU32(fh + kFileSize, static_cast<std::uint32_t>(headerSize + imageSize));
-    putU32(fh + kFileReserved, 0);
-    putU32(fh + kFilePixelOffset, static_cast<std::uint32_t>(headerSize));
+    writeLE16(fh + kFileMagic, kBmpMagic);
+    writeLE32(fh + kFileSize, static_cast<std::uint32_t>(headerSize + imageSize));
+    writeLE32(fh + kFileReserved, 0);
+    writeLE32(fh + kFilePixelOffset, static_cast<std::uint32_t>(headerSize));
     std::uint8_t* ih = fh + kBmpFileHeaderSize;
-    putU32(ih + kInfoSize, kBmpInfoHeaderSize);
-    putU32(ih + kInfoWidth, static_cast<std::uint32_t>(width));
-    putU32(ih + kInfoHeight, static_cast<std::uint32_t>(height));  // positive: bottom-up
-    putU16(ih + kInfoPlanes, 1);
-    putU16(ih + kInfoBitsPerPixel, kWrittenBitsPerPixel);
-    putU32(ih + kInfoCompression, kCompressionNone);
-    putU32(ih + kInfoImageSize, static_cast<std::uint32_t>(imageSize));
+    writeLE32(ih + kInfoSize, kBmpInfoHeaderSize);
+    writeLE32(ih + kInfoWidth, static_cast<std::uint32_t>(width));
+    writeLE32(ih + kInfoHeight, static_cast<std::uint32_t>(height));  // positive: bottom-up
+    writeLE16(ih + kInfoPlanes, 1);
+    writeLE16(ih + kInfoBitsPerPixel, kWrittenBitsPerPixel);
+    writeLE32(ih + kInfoCompression, kCompressionNone);
+    writeLE32(ih + kInfoImageSize, static_cast<std::uint32_t>(imageSize));
     // Resolutions, colours used and colours important stay 0.
     for (int r = 0; r < height; ++r) {
         const std::uint8_t* src = bitmap.row(height - 1 - r);

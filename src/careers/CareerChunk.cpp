@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "iff/ChunkStream.h"
+#include "platform/ByteOrder.h"
 #include "platform/File.h"
 
 namespace jf {

@@ -1,6 +1,7 @@
 #include "careers/ChanceCardForm.h"
 
 #include "careers/CareerDatabase.h"
+#include "careers/JobLevel.h"
 
 namespace jf {
 
@@ -9,6 +10,13 @@ namespace {
 constexpr std::uint32_t kMaxAmount = 65535;
 constexpr std::uint32_t kMaxNumber = 1000;
 constexpr std::uint32_t kMaxPoints = 1000;
+
+// Words of the item lines; the two sounds are also the sound list's entries.
+constexpr char kAddWord[] = "add ";
+constexpr char kSubtractWord[] = "subtract ";
+constexpr char kUnknownWord[] = "unknown ";
+constexpr char kGoodSoundName[] = "Positive (Good)";
+constexpr char kBadSoundName[] = "Negative (Bad)";
 
 const char* skillName(std::uint16_t number) {
     switch (number) {
@@ -27,7 +35,7 @@ const char* skillName(std::uint16_t number) {
         default:
             break;
     }
-    return "unknown ";
+    return kUnknownWord;
 }
 
 std::size_t listIndex(CardList list) {
@@ -51,29 +59,29 @@ std::string describeItem(const CardItem& item) {
     switch (item.kind) {
         case CardItem::kKindBudget:
             line = "Budget: ";
-            line += item.mode == CardItem::kModeAdd ? "add " : "subtract ";
+            line += item.mode == CardItem::kModeAdd ? kAddWord : kSubtractWord;
             line += std::to_string(item.value);
             break;
         case CardItem::kKindSkill:
             line = "Skill: ";
             line += skillName(item.high());
-            line += item.mode == CardItem::kModeAdd        ? "add "
-                    : item.mode == CardItem::kModeSubtract ? "subtract "
-                                                           : "unknown ";
+            line += item.mode == CardItem::kModeAdd        ? kAddWord
+                    : item.mode == CardItem::kModeSubtract ? kSubtractWord
+                                                           : kUnknownWord;
             line += std::to_string(item.low()) + " study point(s)";
             break;
         case CardItem::kKindJob:
             line = "Job: ";
             line += item.high() == CardItem::kJobCareerPath       ? "Career Path "
                     : item.high() == CardItem::kJobPromotionLevel ? "Promotion Level "
-                                                                  : "unknown ";
-            line += item.mode == CardItem::kModeSet ? "set to " : "unknown ";
+                                                                  : kUnknownWord;
+            line += item.mode == CardItem::kModeSet ? "set to " : kUnknownWord;
             line += std::to_string(item.low());
             break;
         case CardItem::kKindSound:
             line = "Sound: ";
-            line += item.value == CardItem::kSoundGood  ? "Positive (Good)"
-                    : item.value == CardItem::kSoundBad ? "Negative (Bad)"
+            line += item.value == CardItem::kSoundGood  ? kGoodSoundName
+                    : item.value == CardItem::kSoundBad ? kBadSoundName
                                                         : "Unknown";
             break;
         default:
@@ -114,10 +122,9 @@ CardConfirmation confirmCard(CareerDatabase& database, std::uint16_t& textIndex,
 
 const std::vector<const char*>& cardListEntries(CardList list) {
     static const std::vector<const char*> modes = {"Add", "Subtract"};
-    static const std::vector<const char*> skills = {"Cooking", "Mechanical", "Charisma",
-                                                    "Body",    "Logic",      "Creativity"};
+    static const std::vector<const char*> skills(kSkillNames.begin(), kSkillNames.end());
     static const std::vector<const char*> targets = {"Career Path", "Promotion Level"};
-    static const std::vector<const char*> sounds = {"Positive (Good)", "Negative (Bad)"};
+    static const std::vector<const char*> sounds = {kGoodSoundName, kBadSoundName};
     switch (list) {
         case CardList::Skill:
             return skills;

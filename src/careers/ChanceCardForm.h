@@ -27,8 +27,8 @@ std::string describeItem(const CardItem& item);
 // What Add appends before opening the item editor.
 inline constexpr CardItem kNewCardItem{CardItem::kKindBudget, CardItem::kModeAdd, 1000};
 
+// Caption kErrorCaption (platform/Messages.h).
 inline constexpr char kOneSoundMessage[] = "You must have exactly one sound item!";
-inline constexpr char kOneSoundCaption[] = "Error";
 
 // Shown when a card's text finds no free entry of the global texts table.
 inline constexpr char kMessageOverflowText[] =

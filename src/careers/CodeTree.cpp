@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "iff/ChunkStream.h"
+#include "platform/ByteOrder.h"
 
 namespace jf {
 
@@ -67,7 +68,7 @@ void convertOperandsFromBigEndian(Instruction& instruction) {
 
 Instruction instructionFromBytes(const std::uint8_t* bytes) {
     Instruction instruction;
-    instruction.opcode = static_cast<std::uint16_t>(bytes[0] | (bytes[1] << 8));
+    instruction.opcode = readLE16(bytes);
     instruction.trueTarget = bytes[2];
     instruction.falseTarget = bytes[3];
     for (std::size_t i = 0; i < kOperandBytes; ++i) {
@@ -88,15 +89,14 @@ std::uint16_t Instruction::word(std::size_t index) const {
     if (index >= kOperandWords) {
         return 0;
     }
-    return static_cast<std::uint16_t>(operands[2 * index] | (operands[2 * index + 1] << 8));
+    return readLE16(operands.data() + 2 * index);
 }
 
 void Instruction::setWord(std::size_t index, std::uint16_t value) {
     if (index >= kOperandWords) {
         return;
     }
-    operands[2 * index] = static_cast<std::uint8_t>(value & 0xFF);
-    operands[2 * index + 1] = static_cast<std::uint8_t>(value >> 8);
+    writeLE16(operands.data() + 2 * index, value);
 }
 
 CodeTree::CodeTree() = default;

@@ -13,14 +13,14 @@ constexpr std::size_t kCountFieldSize = 2;
 constexpr std::size_t kValueSize = 2;
 
 constexpr std::array<GlobalOptionInfo, kGlobalOptionCount> kOptionInfo = {{
-    {"A++ bonus for children:", 0, 32767},
-    {"A++ bonus chances:", 0, 100},
-    {"School start hour:", 0, 23},
-    {"School end hour:", 0, 23},
-    {"Promotion bonus:", 0, 10},
-    {"Minimal mood for higher grade:", -100, 100},
-    {"Maximal mood for lower grade:", -100, 100},
-    {"Chances on a chance card:", 0, 100},
+    {kGlobalOptionLabels[kOptionAPlusBonus], 0, 32767},
+    {kGlobalOptionLabels[kOptionAPlusBonusChance], 0, 100},
+    {kGlobalOptionLabels[kOptionSchoolStartHour], 0, 23},
+    {kGlobalOptionLabels[kOptionSchoolEndHour], 0, 23},
+    {kGlobalOptionLabels[kOptionPromotionBonus], 0, 10},
+    {kGlobalOptionLabels[kOptionMinimalMoodHigher], -100, 100},
+    {kGlobalOptionLabels[kOptionMaximalMoodLower], -100, 100},
+    {kGlobalOptionLabels[kOptionChanceCardChance], 0, 100},
 }};
 
 }  // namespace

@@ -8,6 +8,7 @@
 //   0  u16  bits 0-14: count; bit 15: flag (kept and written back)
 //   2       count signed 16-bit values
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <utility>
@@ -32,6 +33,18 @@ enum GlobalOption : std::size_t {
     kOptionChanceCardChance = 7,   // percent
 };
 inline constexpr std::size_t kGlobalOptionCount = 8;
+
+// The label of each entry, as the options dialog shows it.
+inline constexpr std::array<const char*, kGlobalOptionCount> kGlobalOptionLabels = {
+    "A++ bonus for children:",
+    "A++ bonus chances:",
+    "School start hour:",
+    "School end hour:",
+    "Promotion bonus:",
+    "Minimal mood for higher grade:",
+    "Maximal mood for lower grade:",
+    "Chances on a chance card:",
+};
 
 // The label and accepted range of one option, as the options dialog shows
 // and enforces them.

@@ -4,19 +4,34 @@ namespace jf {
 
 namespace {
 
+constexpr char kPercentRange[] = "(0 ... 100)";
+constexpr char kHourRange[] = "(0 ... 23)";
+constexpr char kMoodRange[] = "(-100 ... 100)";
+
+// A field labelled with its entry's label.
+constexpr GlobalOptionField field(std::size_t entry, const char* prefix, const char* unit,
+                                  const char* range, int editId, int spinId, std::int16_t minimum,
+                                  std::int16_t maximum) {
+    return {.entry = entry,
+            .label = kGlobalOptionLabels[entry],
+            .prefix = prefix,
+            .unit = unit,
+            .range = range,
+            .editId = editId,
+            .spinId = spinId,
+            .minimum = minimum,
+            .maximum = maximum};
+}
+
 constexpr std::array<GlobalOptionField, kGlobalOptionCount> kFields = {{
-    {kOptionAPlusBonus, "A++ bonus for children:", "$", "", "(0 ... 32767)", 1106, 1145, 0, 32767},
-    {kOptionAPlusBonusChance, "A++ bonus chances:", "", "%", "(0 ... 100)", 1107, 1146, 0, 100},
-    {kOptionSchoolStartHour, "School start hour:", "", "", "(0 ... 23)", 1108, 1147, 0, 23},
-    {kOptionSchoolEndHour, "School end hour:", "", "", "(0 ... 23)", 1109, 1148, 0, 23},
-    {kOptionMinimalMoodHigher, "Minimal mood for higher grade:", "", "", "(-100 ... 100)", 1110,
-     1149, -100, 100},
-    {kOptionMaximalMoodLower, "Maximal mood for lower grade:", "", "", "(-100 ... 100)", 1111, 1150,
-     -100, 100},
-    {kOptionPromotionBonus, "Promotion bonus:", "", "", "times normal salary (0 ... 10)", 1112,
-     1151, 0, 10},
-    {kOptionChanceCardChance, "Chances on a chance card:", "", "%", "(0 ... 100)", 1113, 1071, 0,
-     100},
+    field(kOptionAPlusBonus, "$", "", "(0 ... 32767)", 1106, 1145, 0, 32767),
+    field(kOptionAPlusBonusChance, "", "%", kPercentRange, 1107, 1146, 0, 100),
+    field(kOptionSchoolStartHour, "", "", kHourRange, 1108, 1147, 0, 23),
+    field(kOptionSchoolEndHour, "", "", kHourRange, 1109, 1148, 0, 23),
+    field(kOptionMinimalMoodHigher, "", "", kMoodRange, 1110, 1149, -100, 100),
+    field(kOptionMaximalMoodLower, "", "", kMoodRange, 1111, 1150, -100, 100),
+    field(kOptionPromotionBonus, "", "", "times normal salary (0 ... 10)", 1112, 1151, 0, 10),
+    field(kOptionChanceCardChance, "", "%", kPercentRange, 1113, 1071, 0, 100),
 }};
 
 }  // namespace

@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/CodePages.h"
+
 namespace jf {
 
 class CareerDatabase;
@@ -30,30 +32,13 @@ const std::array<GlobalTextField, kGlobalTextFieldCount>& globalTextFields();
 inline constexpr std::array<std::size_t, kGlobalTextFieldCount> kGlobalTextStoreOrder = {
     0, 1, 2, 4, 5, 7, 8, 9, 10, 11};
 
-// The editor's language list, by LanguageSlot. The names are the editor's
-// own, "Spanian" included.
-inline constexpr std::array<const char*, 20> kGlobalTextLanguages = {
-    "USEnglish",
-    "UKEnglish",
-    "French",
-    "German",
-    "Italian",
-    "Spanian",
-    "Dutch",
-    "Danish",
-    "Swedish",
-    "Norwegian",
-    "Finnish",
-    "Hebrew",
-    "Russian",
-    "Portuguese",
-    "Japanese",
-    "Polish",
-    "Traditional Chinese",
-    "Simplified Chinese",
-    "Thai",
-    "Korean",
-};
+// The editor's language list, by LanguageSlot: the language names, but with
+// the editor's own "Spanian" for Spanish.
+inline constexpr std::array<const char*, 20> kGlobalTextLanguages = [] {
+    std::array<const char*, 20> names = kLanguageNames;
+    names[5] = "Spanian";
+    return names;
+}();
 
 // The texts of the ten fields as bytes, by field (not by entry).
 using GlobalTextValues = std::array<std::string, kGlobalTextFieldCount>;

@@ -24,6 +24,11 @@ constexpr JobDetailFieldInfo requirement(F field, const char* label, int editId,
     return {field, label, editId,  editId + 1, type,    index,      true,
             true,  0,     maximum, 0,          maximum, accelerated};
 }
+// Skill requirement `index` (1..6), named after its skill.
+constexpr JobDetailFieldInfo skill(F field, int editId, std::size_t index) {
+    return requirement(field, kSkillNames[index - 1], editId, index, T::Integer, kMaxSkillPoints,
+                       true);
+}
 constexpr JobDetailFieldInfo mood(F field, const char* label, int editId, std::size_t index) {
     return {field, label,    editId,   editId + 1, T::Mood,  index, true,
             false, kMinMood, kMaxMood, kMinMood,   kMaxMood, false};
@@ -39,12 +44,12 @@ constexpr std::array<JobDetailFieldInfo, kJobDetailFieldCount> kFields = {{
     text(F::FemaleMesh, "Female mesh:", 1053, 2),
     text(F::SkinTexture, "Skin/Texture:", 1054, 3),
     requirement(F::Friends, "Friends", 1050, 0, T::Unsigned, kMaxFriends, false),
-    requirement(F::Cooking, "Cooking", 1058, 1, T::Integer, kMaxSkillPoints, true),
-    requirement(F::Mechanical, "Mechanical", 1060, 2, T::Integer, kMaxSkillPoints, true),
-    requirement(F::Charisma, "Charisma", 1062, 3, T::Integer, kMaxSkillPoints, true),
-    requirement(F::Body, "Body", 1064, 4, T::Integer, kMaxSkillPoints, true),
-    requirement(F::Logic, "Logic", 1066, 5, T::Integer, kMaxSkillPoints, true),
-    requirement(F::Creativity, "Creativity", 1068, 6, T::Integer, kMaxSkillPoints, true),
+    skill(F::Cooking, 1058, 1),
+    skill(F::Mechanical, 1060, 2),
+    skill(F::Charisma, 1062, 3),
+    skill(F::Body, 1064, 4),
+    skill(F::Logic, 1066, 5),
+    skill(F::Creativity, 1068, 6),
     mood(F::Hunger, "Hunger", 1070, 10),
     mood(F::Comfort, "Comfort", 1072, 11),
     mood(F::Hygiene, "Hygiene", 1074, 12),

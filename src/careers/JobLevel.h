@@ -53,6 +53,11 @@ struct JobLevel {
     bool operator==(const JobLevel&) const = default;
 };
 
+// The six skills a job level requires (values 1..6), as the editor names
+// them; the chance card editor lists them in the same order.
+inline constexpr std::array<const char*, 6> kSkillNames = {"Cooking", "Mechanical", "Charisma",
+                                                           "Body",    "Logic",      "Creativity"};
+
 // The fields of JobLevel by position in the fixed order.
 inline constexpr std::array<std::int32_t JobLevel::*, JobLevel::kValueCount> kJobLevelValueFields =
     {

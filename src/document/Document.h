@@ -39,6 +39,7 @@
 #include "document/EditHistory.h"
 #include "document/EditorSession.h"
 #include "document/EditorState.h"
+#include "platform/Messages.h"
 
 namespace jf {
 
@@ -65,7 +66,7 @@ struct EditResult {
 inline constexpr char kRefusedCharacterText[] =
     "The text contains a character that cannot be stored in the current language's code "
     "page.\n\nThe change has not been made.";
-inline constexpr char kRefusedCharacterCaption[] = "Warning";
+inline constexpr const char* kRefusedCharacterCaption = kWarningCaption;
 
 // The step texts of the history ("Undo " / "Redo " go before them).
 namespace steptext {

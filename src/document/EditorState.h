@@ -8,6 +8,8 @@
 #include <cstdint>
 #include <optional>
 
+#include "platform/CodePages.h"
+
 namespace jf {
 
 // ---- Enabled controls ---------------------------------------------------------
@@ -81,26 +83,13 @@ struct LanguageMenuEntry {
 // The twenty entries in LanguageSlot order (menu position = slot); the
 // command ids are not in slot order.
 inline constexpr std::array<LanguageMenuEntry, 20> kLanguageMenu = {{
-    {"USEnglish", 32772},
-    {"UKEnglish", 32773},
-    {"French", 32774},
-    {"German", 32775},
-    {"Italian", 32776},
-    {"Spanish", 32777},
-    {"Dutch", 32778},
-    {"Danish", 32794},
-    {"Swedish", 32779},
-    {"Norwegian", 32795},
-    {"Finnish", 32796},
-    {"Hebrew", 32797},
-    {"Russian", 32798},
-    {"Portuguese", 32780},
-    {"Japanese", 32781},
-    {"Polish", 32782},
-    {"Traditional Chinese", 32783},
-    {"Simplified Chinese", 32784},
-    {"Thai", 32785},
-    {"Korean", 32786},
+    {kLanguageNames[0], 32772},  {kLanguageNames[1], 32773},  {kLanguageNames[2], 32774},
+    {kLanguageNames[3], 32775},  {kLanguageNames[4], 32776},  {kLanguageNames[5], 32777},
+    {kLanguageNames[6], 32778},  {kLanguageNames[7], 32794},  {kLanguageNames[8], 32779},
+    {kLanguageNames[9], 32795},  {kLanguageNames[10], 32796}, {kLanguageNames[11], 32797},
+    {kLanguageNames[12], 32798}, {kLanguageNames[13], 32780}, {kLanguageNames[14], 32781},
+    {kLanguageNames[15], 32782}, {kLanguageNames[16], 32783}, {kLanguageNames[17], 32784},
+    {kLanguageNames[18], 32785}, {kLanguageNames[19], 32786},
 }};
 
 // The slot a language command selects, or -1 for any other command id.

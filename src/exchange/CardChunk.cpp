@@ -3,19 +3,16 @@
 #include <cstring>
 
 #include "careers/ChanceCardCodec.h"
-#include "exchange/ExchangeBytes.h"
+#include "platform/ByteOrder.h"
 
 namespace jf {
-
-using exchange::appendU32;
-using exchange::u32At;
 
 bool encodeCardChunk(const CardRecords& records, std::vector<std::uint8_t>& body) {
     body.clear();
     for (std::size_t i = 0; i < 4; ++i) {
         body.push_back(static_cast<std::uint8_t>(kCardChunkMagic[i]));
     }
-    appendU32(body, kCardRecordCount);
+    appendLE32(body, kCardRecordCount);
     for (const CardRecord& record : records) {
         for (const CardTextPair& pair : record.texts) {
             if (pair.language == kCardTextPairsEnd || pair.text.find('\0') != std::string::npos) {
@@ -26,11 +23,11 @@ bool encodeCardChunk(const CardRecords& records, std::vector<std::uint8_t>& body
             body.push_back(0);
         }
         body.push_back(kCardTextPairsEnd);
-        appendU32(body, static_cast<std::uint32_t>(record.items.size()));
+        appendLE32(body, static_cast<std::uint32_t>(record.items.size()));
         for (const CardItem& item : record.items) {
-            appendU32(body, item.kind);
-            appendU32(body, item.mode);
-            appendU32(body, item.value);
+            appendLE32(body, item.kind);
+            appendLE32(body, item.mode);
+            appendLE32(body, item.value);
         }
     }
     return true;
@@ -38,7 +35,7 @@ bool encodeCardChunk(const CardRecords& records, std::vector<std::uint8_t>& body
 
 CardChunkStatus decodeCardChunk(const std::uint8_t* bytes, std::size_t size, CardRecords& records) {
     if (size < kCardChunkHeaderSize || std::memcmp(bytes, kCardChunkMagic, 4) != 0 ||
-        u32At(bytes, 4) != kCardRecordCount) {
+        readLE32(bytes + 4) != kCardRecordCount) {
         return CardChunkStatus::BadHeader;
     }
     std::size_t at = kCardChunkHeaderSize;
@@ -65,14 +62,15 @@ CardChunkStatus decodeCardChunk(const std::uint8_t* bytes, std::size_t size, Car
         if (size - at < 4) {
             return CardChunkStatus::Truncated;
         }
-        const std::uint32_t count = u32At(bytes, at);
+        const std::uint32_t count = readLE32(bytes + at);
         at += 4;
         if (count > kMaxCardItems || count > (size - at) / kCardItemSize) {
             return CardChunkStatus::Truncated;
         }
         record.items.reserve(count);
         for (std::uint32_t n = 0; n < count; ++n) {
-            record.items.push_back({u32At(bytes, at), u32At(bytes, at + 4), u32At(bytes, at + 8)});
+            record.items.push_back(
+                {readLE32(bytes + at), readLE32(bytes + at + 4), readLE32(bytes + at + 8)});
             at += kCardItemSize;
         }
     }

@@ -1,10 +1,15 @@
 #pragma once
 // The results and the message texts of the exchange commands (export,
 // backup, import, restore). Every message goes through Prompts with the text
-// and caption below, the error icon unless noted.
+// and caption below, the error icon unless noted. The captions "Error" and
+// "Jobforge 3" are kErrorCaption and kProgramCaption (platform/Messages.h);
+// the card text overflow message and its caption are those of the chance
+// card editor (careers/ChanceCardForm.h).
 
 #include <cstddef>
 #include <string>
+
+#include "platform/Messages.h"
 
 namespace jf {
 
@@ -18,21 +23,24 @@ enum class ExchangeResult {
 // ---- Captions ----------------------------------------------------------------
 
 inline constexpr char kExchangeErrorCaption[] = "Error!";
-inline constexpr char kExchangeVersionCaption[] = "Error";
 inline constexpr char kFatalErrorCaption[] = "Fatal error!";
 inline constexpr char kQuestionBoxCaption[] = "Question";
-inline constexpr char kOverflowCaption[] = "Overflow Warning";
-inline constexpr char kJobforgeCaption[] = "Jobforge 3";
 // The caption a message box gets when none is given: the program file's
 // name without extension (the editor is built as "jobforge3").
 inline constexpr char kApplicationCaption[] = "jobforge3";
+
+// ---- File choices -------------------------------------------------------------
+
+inline constexpr char kCarPattern[] = "*.car";
+inline constexpr char kCbkPattern[] = "*.cbk";
+inline constexpr char kBackupFilterText[] = "Jobforge 3 backups (*.CBK)";
 
 // ---- Export and backup --------------------------------------------------------
 
 inline constexpr char kCannotCreateFileText[] = "Couldn't create this file!";
 inline constexpr char kCannotLoadPopupIconText[] = "Can't load the Popup bitmap!\n\n";
 inline constexpr char kCannotLoadButtonIconText[] = "Can't load the Button bitmap!\n\n";
-inline constexpr char kExportedText[] = "Successfully exported!";  // "Jobforge 3", information
+inline constexpr char kExportedText[] = "Successfully exported!";  // kProgramCaption, information
 inline constexpr char kUnableToSaveIffText[] = "Unable to save the IFF file";  // "Fatal error!"
 // Application caption, information icon.
 inline constexpr char kBackedUpText[] =
@@ -53,12 +61,12 @@ inline constexpr char kIncorrectTypeText[] = "Incorrect type!";
 inline constexpr char kRestoreQuestionText[] =
     "This file contains a backup of all careers.\n\nAre you sure you want to restore the "
     "careers?";
-inline constexpr char kImportedText[] = "Successfully imported!";  // "Jobforge 3", information
+inline constexpr char kImportedText[] = "Successfully imported!";  // kProgramCaption, information
 inline constexpr char kRestoredText[] = "Successfully restored!";  // application caption
 
 inline constexpr char kNoTrackHeaderText[] = "Can't load the Information header!";
 inline constexpr char kIncorrectTrackHeaderText[] = "Incorrect Information header!";
-// Caption "Error".
+// Caption kErrorCaption.
 inline constexpr char kUnknownVersionText[] =
     "Unknown version! Please download the newest version of Jobforge!";
 inline constexpr char kUnexpectedExportTypeText[] = "Unexpected Export Type!";
@@ -68,10 +76,6 @@ inline constexpr char kNoStringsResourceText[] = "Can't load the strings resourc
 inline constexpr char kNoCardsResourceText[] = "Can't load the cards resource!";
 inline constexpr char kCannotAllocateText[] = "Can't allocate memory!";
 inline constexpr char kIncorrectCardsText[] = "Incorrect cards resource!";
-// "Overflow Warning", error icon; shown once per track.
-inline constexpr char kCardTextOverflowText[] =
-    "Message overflow!\n\nYou have too many chance cards!\n\nIt is recommended to have only 4 "
-    "chance cards per career!";
 inline constexpr char kNoPopupResourceText[] = "Can't load the popup resource!";
 inline constexpr char kBadPopupBitmapText[] = "Couldn't load the popup bitmap!";
 inline constexpr char kCannotSetPopupText[] = "Couldn't set the popup bitmap!";

@@ -5,12 +5,12 @@
 #include <vector>
 
 #include "careers/BmpFile.h"
+#include "document/EditorSession.h"
 #include "exchange/CardChunk.h"
 #include "exchange/ExchangeFormat.h"
 #include "exchange/InfoHeader.h"
 #include "iff/IffFile.h"
 #include "iff/StringTable.h"
-#include "document/EditorSession.h"
 
 namespace jf {
 
@@ -52,16 +52,16 @@ PromptMessage informationMessage(const char* text, const char* caption) {
 
 FileChoice exportFileChoice() {
     FileChoice choice;
-    choice.filters = {{"CAR files (*.CAR)", "*.car"}};
+    choice.filters = {{"CAR files (*.CAR)", kCarPattern}};
     choice.defaultExtension = "car";
-    choice.initialName = "*.car";
+    choice.initialName = kCarPattern;
     return choice;
 }
 
 FileChoice backupFileChoice() {
     FileChoice choice;
-    choice.filters = {{"Jobforge 3 backups (*.CBK)", "*.cbk"}};
-    choice.initialName = "*.cbk";
+    choice.filters = {{kBackupFilterText, kCbkPattern}};
+    choice.initialName = kCbkPattern;
     return choice;
 }
 
@@ -171,7 +171,7 @@ ExchangeResult exportCareer(EditorSession& session, Prompts& prompts,
         showUnableToSave(prompts);
         return ExchangeResult::Failed;
     }
-    prompts.show(informationMessage(kExportedText, kJobforgeCaption));
+    prompts.show(informationMessage(kExportedText, kProgramCaption));
     return ExchangeResult::Succeeded;
 }
 

@@ -8,6 +8,7 @@
 
 #include "careers/BmpFile.h"
 #include "document/Document.h"
+#include "careers/ChanceCardForm.h"
 #include "document/EditorSession.h"
 #include "exchange/CardChunk.h"
 #include "exchange/ExchangeFormat.h"
@@ -115,7 +116,7 @@ bool TrackImport::run() {
         case TrackHeaderStatus::Incorrect:
             return fail(kIncorrectTrackHeaderText);
         case TrackHeaderStatus::UnknownVersion:
-            return fail(kUnknownVersionText, kExchangeVersionCaption);
+            return fail(kUnknownVersionText, kErrorCaption);
     }
     if (header.exportType != kExportTypeTrack) {
         return fail(kUnexpectedExportTypeText);
@@ -184,7 +185,7 @@ bool TrackImport::importCards(CareerTrack& track, std::uint32_t formatVersion) {
             // be set like any other.
             if (!database.allocateCardText(card)) {
                 if (!overflowShown) {
-                    prompts_.show(errorMessage(kCardTextOverflowText, kOverflowCaption));
+                    prompts_.show(errorMessage(kMessageOverflowText, kMessageOverflowCaption));
                     overflowShown = true;
                 }
             } else {
@@ -307,7 +308,7 @@ ExchangeResult runImport(Document& document, Prompts& prompts, ReplaceCareerChoo
                             return imported;
                         });
         if (imported) {
-            prompts.show(informationMessage(kImportedText, kJobforgeCaption));
+            prompts.show(informationMessage(kImportedText, kProgramCaption));
         }
         observer.trackReplaced(position);
         observer.markDirty();
@@ -368,10 +369,10 @@ ExchangeResult runImport(Document& document, Prompts& prompts, ReplaceCareerChoo
 
 FileChoice importFileChoice() {
     FileChoice choice;
-    choice.filters = {{"Jobforge 3 careers (*.CAR)", "*.car"},
-                      {"Jobforge 3 backups (*.CBK)", "*.cbk"},
+    choice.filters = {{"Jobforge 3 careers (*.CAR)", kCarPattern},
+                      {kBackupFilterText, kCbkPattern},
                       {"Jobforge 2 careers (*.IFF)", "*.iff"}};
-    choice.initialName = "*.car";
+    choice.initialName = kCarPattern;
     return choice;
 }
 

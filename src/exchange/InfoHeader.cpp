@@ -3,12 +3,9 @@
 #include <cstring>
 #include <unordered_set>
 
-#include "exchange/ExchangeBytes.h"
+#include "platform/ByteOrder.h"
 
 namespace jf {
-
-using exchange::appendU32;
-using exchange::u32At;
 
 namespace {
 
@@ -29,9 +26,9 @@ void appendHeaderText(std::vector<std::uint8_t>& out, const char* text) {
 std::vector<std::uint8_t> encodeTrackHeader() {
     std::vector<std::uint8_t> out;
     out.reserve(kTrackHeaderSize);
-    appendU32(out, kExportTypeTrack);
-    appendU32(out, kCurrentFormatVersion);
-    appendU32(out, static_cast<std::uint32_t>(kHeaderTextSize));
+    appendLE32(out, kExportTypeTrack);
+    appendLE32(out, kCurrentFormatVersion);
+    appendLE32(out, static_cast<std::uint32_t>(kHeaderTextSize));
     appendHeaderText(out, kTrackHeaderText);
     return out;
 }
@@ -39,10 +36,10 @@ std::vector<std::uint8_t> encodeTrackHeader() {
 std::vector<std::uint8_t> encodeBackupHeader(const std::vector<std::uint32_t>& positions) {
     std::vector<std::uint8_t> out;
     out.reserve(kBackupHeaderFixedSize + 4 * positions.size());
-    appendU32(out, kExportTypeBackup);
+    appendLE32(out, kExportTypeBackup);
     appendHeaderText(out, kBackupHeaderText);
     for (std::uint32_t position : positions) {
-        appendU32(out, position);
+        appendLE32(out, position);
     }
     return out;
 }
@@ -51,7 +48,7 @@ bool readExportType(const std::vector<std::uint8_t>& body, std::uint32_t& export
     if (body.size() < 4) {
         return false;
     }
-    exportType = u32At(body.data(), 0);
+    exportType = readLE32(body.data());
     return true;
 }
 
@@ -66,14 +63,14 @@ TrackHeaderStatus readTrackHeader(const std::vector<std::uint8_t>& body, TrackHe
     if (body.size() < kFormatVersionOffset + 4) {
         return TrackHeaderStatus::Incorrect;
     }
-    out.formatVersion = u32At(body.data(), kFormatVersionOffset);
+    out.formatVersion = readLE32(body.data() + kFormatVersionOffset);
     if (out.formatVersion > kCurrentFormatVersion) {
         return TrackHeaderStatus::UnknownVersion;
     }
     if (body.size() < kTextLengthOffset + 4) {
         return TrackHeaderStatus::Incorrect;
     }
-    const std::uint64_t textLength = u32At(body.data(), kTextLengthOffset);
+    const std::uint64_t textLength = readLE32(body.data() + kTextLengthOffset);
     if (kTrackTextOffset + textLength > body.size()) {
         return TrackHeaderStatus::Incorrect;
     }
@@ -93,7 +90,7 @@ bool readBackupPositions(const std::vector<std::uint8_t>& body,
     std::unordered_set<std::uint32_t> seen;
     positions.reserve(count);
     for (std::size_t i = 0; i < count; ++i) {
-        const std::uint32_t position = u32At(body.data(), kBackupHeaderFixedSize + 4 * i);
+        const std::uint32_t position = readLE32(body.data() + kBackupHeaderFixedSize + 4 * i);
         if (!seen.insert(position).second) {
             positions.clear();
             return false;

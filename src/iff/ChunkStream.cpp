@@ -4,6 +4,7 @@
 #include <new>
 #include <stdexcept>
 
+#include "platform/ByteOrder.h"
 #include "platform/File.h"
 
 namespace jf {
@@ -28,7 +29,7 @@ bool ChunkStream::readU16(std::uint16_t& value) {
     if (!readBytes(b, 2)) {
         return false;
     }
-    value = static_cast<std::uint16_t>(b[0] | (b[1] << 8));
+    value = readLE16(b);
     return true;
 }
 
@@ -37,8 +38,7 @@ bool ChunkStream::readU32(std::uint32_t& value) {
     if (!readBytes(b, 4)) {
         return false;
     }
-    value = std::uint32_t(b[0]) | (std::uint32_t(b[1]) << 8) | (std::uint32_t(b[2]) << 16) |
-            (std::uint32_t(b[3]) << 24);
+    value = readLE32(b);
     return true;
 }
 
@@ -131,13 +131,14 @@ bool ChunkStream::writeU8(std::uint8_t value) {
 }
 
 bool ChunkStream::writeU16(std::uint16_t value) {
-    std::uint8_t b[2] = {std::uint8_t(value), std::uint8_t(value >> 8)};
+    std::uint8_t b[2];
+    writeLE16(b, value);
     return write(b, 2, kBodyGranule - 1);
 }
 
 bool ChunkStream::writeU32(std::uint32_t value) {
-    std::uint8_t b[4] = {std::uint8_t(value), std::uint8_t(value >> 8), std::uint8_t(value >> 16),
-                         std::uint8_t(value >> 24)};
+    std::uint8_t b[4];
+    writeLE32(b, value);
     return write(b, 4, kBodyGranule - 1);
 }
 

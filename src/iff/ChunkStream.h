@@ -86,11 +86,4 @@ private:
     std::uint8_t writeMask_ = 0x80;
 };
 
-inline std::uint16_t swap16(std::uint16_t v) {
-    return std::uint16_t((v >> 8) | (v << 8));
-}
-inline std::uint32_t swap32(std::uint32_t v) {
-    return (v >> 24) | ((v >> 8) & 0xFF00u) | ((v << 8) & 0xFF0000u) | (v << 24);
-}
-
 }  // namespace jf

@@ -6,6 +6,7 @@
 #include <exception>
 #include <limits>
 
+#include "platform/ByteOrder.h"
 #include "platform/File.h"
 #include "platform/FileSystem.h"
 
@@ -46,15 +47,6 @@ bool readFully(File& file, void* buffer, std::size_t n) {
         n -= static_cast<std::size_t>(got);
     }
     return true;
-}
-
-std::uint32_t le32(const std::uint8_t* p) {
-    return static_cast<std::uint32_t>(p[0]) | (static_cast<std::uint32_t>(p[1]) << 8) |
-           (static_cast<std::uint32_t>(p[2]) << 16) | (static_cast<std::uint32_t>(p[3]) << 24);
-}
-
-std::uint32_t le16(const std::uint8_t* p) {
-    return static_cast<std::uint32_t>(p[0]) | (static_cast<std::uint32_t>(p[1]) << 8);
 }
 
 // Seeks and verifies that the cursor stands exactly at `position`.
@@ -128,9 +120,9 @@ bool plausibleEntriesAt(const std::uint8_t* bytes, std::uint64_t size, std::uint
         if (lengthField + kLongLengthSize > size) {
             return false;
         }
-        const std::uint32_t dataLength = le32(bytes + position + 4);
-        const std::uint32_t dataOffset = le32(bytes + position + 8);
-        const std::uint32_t nameLength = le32(bytes + lengthField);
+        const std::uint32_t dataLength = readLE32(bytes + position + 4);
+        const std::uint32_t dataOffset = readLE32(bytes + position + 8);
+        const std::uint32_t nameLength = readLE32(bytes + lengthField);
         if (nameLength > kLongestLikelyName || dataOffset < FarArchive::kHeaderSize ||
             std::uint64_t{dataOffset} + dataLength > fileLength) {
             return false;
@@ -168,8 +160,8 @@ bool FarArchive::readDirectory(File& file) {
         if (!readFully(*file_, header, sizeof header)) {
             return false;
         }
-        version_ = le32(header + sizeof kMagic);
-        directoryOffset_ = le32(header + sizeof kMagic + 4);
+        version_ = readLE32(header + sizeof kMagic);
+        directoryOffset_ = readLE32(header + sizeof kMagic + 4);
         if (std::memcmp(header, kMagic, sizeof kMagic) != 0) {
             return false;
         }
@@ -239,7 +231,7 @@ bool FarArchive::locateEntries(std::uint64_t fileLength) {
     if (!ensureDirectoryBytes(kCountSize, available)) {
         return false;
     }
-    const std::uint32_t count = le32(directoryBytes_.get());
+    const std::uint32_t count = readLE32(directoryBytes_.get());
 
     // The whole directory is normally in memory after the first read, so
     // the bounds check is inline and the buffer grows only when it fails.
@@ -290,7 +282,7 @@ bool FarArchive::locateEntries(std::uint64_t fileLength) {
         if (!have(lengthField + kLongLengthSize)) {
             return false;
         }
-        const std::uint32_t length = le32(bytes + lengthField);
+        const std::uint32_t length = readLE32(bytes + lengthField);
         if ((length & kShortLengthMask) != 0) {
             shortNameLengths_ = true;
             firstShortEntry_ = located_.count;
@@ -301,7 +293,7 @@ bool FarArchive::locateEntries(std::uint64_t fileLength) {
     while (located_.count < count) {
         const std::uint64_t lengthField = position + kEntryFieldsSize;
         if (!have(lengthField + kShortLengthSize) ||
-            !add(lengthField + kShortLengthSize, le16(bytes + lengthField))) {
+            !add(lengthField + kShortLengthSize, readLE16(bytes + lengthField))) {
             return false;
         }
     }
@@ -344,7 +336,7 @@ void FarArchive::locateInTwoRuns(const std::uint8_t* bytes, std::uint64_t size,
         if (lengthField + kLongLengthSize > size) {
             break;
         }
-        const std::uint32_t length = le32(bytes + lengthField);
+        const std::uint32_t length = readLE32(bytes + lengthField);
         const std::uint64_t nameEnd = lengthField + kLongLengthSize + length;
         if ((length & kShortLengthMask) != 0 || nameEnd > size) {
             break;
@@ -359,7 +351,7 @@ void FarArchive::locateInTwoRuns(const std::uint8_t* bytes, std::uint64_t size,
                 secondRunning = false;
                 continue;
             }
-            const std::uint32_t aheadLength = le32(bytes + aheadField);
+            const std::uint32_t aheadLength = readLE32(bytes + aheadField);
             const std::uint64_t aheadEnd = aheadField + kLongLengthSize + aheadLength;
             if ((aheadLength & kShortLengthMask) != 0 || aheadEnd > size) {
                 secondRunning = false;
@@ -394,9 +386,9 @@ std::size_t FarArchive::recordStart(std::size_t index) const {
 FarEntry FarArchive::entryAt(std::size_t index) const {
     const std::uint8_t* record = directoryBytes_.get() + recordStart(index);
     FarEntry entry;
-    entry.unusedSize = le32(record);
-    entry.dataLength = le32(record + 4);
-    entry.dataOffset = le32(record + 8);
+    entry.unusedSize = readLE32(record);
+    entry.dataLength = readLE32(record + 4);
+    entry.dataOffset = readLE32(record + 8);
     entry.nameLength = located_[index].nameLength;
     entry.name.assign(
         reinterpret_cast<const char*>(directoryBytes_.get() + located_[index].nameStart),
@@ -434,8 +426,8 @@ bool FarArchive::loadEntry(std::size_t index) {
         // the read below fail.
         const std::uint64_t fileLength = fileLength_;
         const std::uint8_t* record = directoryBytes_.get() + recordStart(index);
-        const std::uint32_t dataLength = le32(record + 4);
-        const std::uint32_t dataOffset = le32(record + 8);
+        const std::uint32_t dataLength = readLE32(record + 4);
+        const std::uint32_t dataOffset = readLE32(record + 8);
         const std::uint64_t end =
             static_cast<std::uint64_t>(dataOffset) + static_cast<std::uint64_t>(dataLength);
         if (end > fileLength || !seekExactly(*file_, dataOffset)) {

@@ -5,6 +5,7 @@
 #include <new>
 
 #include "iff/FarArchive.h"
+#include "platform/ByteOrder.h"
 #include "platform/File.h"
 #include "platform/FileSystem.h"
 
@@ -33,46 +34,6 @@ std::uint64_t chunkKey(std::uint32_t type, std::uint16_t id) {
     return (std::uint64_t(type) << 16) | id;
 }
 
-std::uint32_t readBigEndian32(const std::uint8_t* p) {
-    return (std::uint32_t(p[0]) << 24) | (std::uint32_t(p[1]) << 16) | (std::uint32_t(p[2]) << 8) |
-           std::uint32_t(p[3]);
-}
-
-std::uint16_t readBigEndian16(const std::uint8_t* p) {
-    return static_cast<std::uint16_t>((p[0] << 8) | p[1]);
-}
-
-void putBigEndian32(std::uint8_t* p, std::uint32_t v) {
-    p[0] = std::uint8_t(v >> 24);
-    p[1] = std::uint8_t(v >> 16);
-    p[2] = std::uint8_t(v >> 8);
-    p[3] = std::uint8_t(v);
-}
-
-void appendBigEndian32(std::vector<std::uint8_t>& out, std::uint32_t v) {
-    out.push_back(std::uint8_t(v >> 24));
-    out.push_back(std::uint8_t(v >> 16));
-    out.push_back(std::uint8_t(v >> 8));
-    out.push_back(std::uint8_t(v));
-}
-
-void appendBigEndian16(std::vector<std::uint8_t>& out, std::uint16_t v) {
-    out.push_back(std::uint8_t(v >> 8));
-    out.push_back(std::uint8_t(v));
-}
-
-void appendLittleEndian32(std::vector<std::uint8_t>& out, std::uint32_t v) {
-    out.push_back(std::uint8_t(v));
-    out.push_back(std::uint8_t(v >> 8));
-    out.push_back(std::uint8_t(v >> 16));
-    out.push_back(std::uint8_t(v >> 24));
-}
-
-void appendLittleEndian16(std::vector<std::uint8_t>& out, std::uint16_t v) {
-    out.push_back(std::uint8_t(v));
-    out.push_back(std::uint8_t(v >> 8));
-}
-
 std::string writtenLabel(const std::string& label) {
     std::string cut = label.substr(0, kLabelMaxWritten);
     // A label is written up to its first NUL, so the reader sees the same text.
@@ -85,10 +46,10 @@ std::string writtenLabel(const std::string& label) {
 
 void appendChunkHeader(std::vector<std::uint8_t>& out, std::uint32_t type, std::uint32_t total,
                        std::uint16_t id, std::uint16_t flags, const std::string& label) {
-    appendBigEndian32(out, type);
-    appendBigEndian32(out, total);
-    appendBigEndian16(out, id);
-    appendBigEndian16(out, flags);
+    appendBE32(out, type);
+    appendBE32(out, total);
+    appendBE16(out, id);
+    appendBE16(out, flags);
     std::string text = writtenLabel(label);
     out.insert(out.end(), text.begin(), text.end());
     out.insert(out.end(), kLabelFieldSize - text.size(), 0);
@@ -358,11 +319,11 @@ int IffFileTable::openFromArchive(const std::string& folder, const std::string& 
     return openFile(*extracted, name, false);
 }
 
-bool IffFileTable::parse(int slot, int* error) {
+bool IffFileTable::parse(int slot, IffParseError* error) {
     IffFile* container = file(slot);
     if (container == nullptr) {
         if (error) {
-            *error = kParseBadSlot;
+            *error = IffParseError::BadSlot;
         }
         return false;
     }
@@ -380,7 +341,7 @@ bool IffFileTable::parse(int slot, int* error) {
     }
     if (std::memcmp(container->header.data(), kIffMagic, sizeof kIffMagic) != 0) {
         if (error) {
-            *error = kParseNotIff;
+            *error = IffParseError::NotIff;
         }
         return false;
     }
@@ -389,7 +350,7 @@ bool IffFileTable::parse(int slot, int* error) {
     bool is20 = std::memcmp(version, "2.0", 3) == 0;
     if (!is25 && !is20) {
         if (error) {
-            *error = kParseBadVersion;
+            *error = IffParseError::BadVersion;
         }
         return false;
     }
@@ -433,15 +394,15 @@ bool IffFileTable::parse(int slot, int* error) {
             block.resize(static_cast<std::size_t>(n));
             std::memcpy(raw, block.data(), kChunkHeaderSize);
         }
-        std::uint32_t total = readBigEndian32(raw + 4);
+        std::uint32_t total = readBE32(raw + 4);
         if (total < kChunkHeaderSize || total > kMaxChunkTotalSize) {
             break;
         }
-        std::uint16_t flags = readBigEndian16(raw + 10);
+        std::uint16_t flags = readBE16(raw + 10);
         if ((flags & kFlagSkipped) == 0) {
             auto chunk = std::make_unique<IffChunk>();
-            chunk->type = readBigEndian32(raw);
-            chunk->id = readBigEndian16(raw + 8);
+            chunk->type = readBE32(raw);
+            chunk->id = readBE16(raw + 8);
             chunk->flags = flags;
             const char* label = reinterpret_cast<const char*>(raw + 12);
             chunk->label.assign(label, strnlen(label, kLabelFieldSize));
@@ -519,29 +480,29 @@ bool IffFileTable::buildImage(int slot, std::vector<std::uint8_t>& image) {
             }
         }
         appendChunkHeader(out, kTypeRsmp, 0, 0, kFlagLittleEndian, std::string());
-        appendLittleEndian32(out, 0);  // reserved
-        appendLittleEndian32(out, 0);  // map version
+        appendLE32(out, 0);  // reserved
+        appendLE32(out, 0);  // map version
         out.push_back('p');
         out.push_back('m');
         out.push_back('s');
         out.push_back('r');
-        appendLittleEndian32(out, 0);  // size, filled in below
-        appendLittleEndian32(out, static_cast<std::uint32_t>(groups.size()));
+        appendLE32(out, 0);  // size, filled in below
+        appendLE32(out, static_cast<std::uint32_t>(groups.size()));
         for (std::uint32_t type : groups) {
             std::uint32_t count = 0;
             for (const auto& chunk : container->chunks) {
                 count += chunk->type == type ? 1 : 0;
             }
-            appendLittleEndian32(out, type);
-            appendLittleEndian32(out, count);
+            appendLE32(out, type);
+            appendLE32(out, count);
             for (std::size_t i = 0; i < container->chunks.size(); ++i) {
                 const IffChunk& chunk = *container->chunks[i];
                 if (chunk.type != type) {
                     continue;
                 }
-                appendLittleEndian32(out, offsets[i] - kChunkHeaderSize);
-                appendLittleEndian16(out, chunk.id);
-                appendLittleEndian16(out, chunk.flags);
+                appendLE32(out, offsets[i] - kChunkHeaderSize);
+                appendLE16(out, chunk.id);
+                appendLE16(out, chunk.flags);
                 std::string text = writtenLabel(chunk.label);
                 out.insert(out.end(), text.begin(), text.end());
                 out.push_back(0);
@@ -551,13 +512,9 @@ bool IffFileTable::buildImage(int slot, std::vector<std::uint8_t>& image) {
             }
         }
         std::uint32_t total = static_cast<std::uint32_t>(out.size() - m);
-        putBigEndian32(out.data() + kIffMapOffsetField, m);
-        putBigEndian32(out.data() + m + 4, total);
-        std::uint8_t* sizeField = out.data() + m + kChunkHeaderSize + 12;
-        sizeField[0] = std::uint8_t(total);
-        sizeField[1] = std::uint8_t(total >> 8);
-        sizeField[2] = std::uint8_t(total >> 16);
-        sizeField[3] = std::uint8_t(total >> 24);
+        writeBE32(out.data() + kIffMapOffsetField, m);
+        writeBE32(out.data() + m + 4, total);
+        writeLE32(out.data() + m + kChunkHeaderSize + 12, total);
     } catch (const std::bad_alloc&) {
         return false;
     }
@@ -928,7 +885,7 @@ bool IffView::releaseFile(bool writeProtected) {
     return table_.releaseFile(slot_, writeProtected);
 }
 
-bool IffView::openInto(File& file, int* error) {
+bool IffView::openInto(File& file, IffParseError* error) {
     std::string name = paths::fileName(file.path());
     int slot = table_.openFile(file, name, false);
     if (slot == 0) {

@@ -27,12 +27,8 @@ namespace jf {
 
 namespace {
 
-struct LanguageCodePage {
-    const char* name;
-    int codePage;
-};
-
-// Indexed by LanguageSlot; the language byte of STR# bodies is the slot + 1.
+// The code page of each LanguageSlot, in the order of kLanguageNames; the
+// language byte of STR# bodies is the slot + 1.
 //
 // Slots 16 and 17: readers of the game's files number language byte 17 as
 // Simplified Chinese and language byte 18 as Traditional Chinese, the reverse
@@ -40,27 +36,27 @@ struct LanguageCodePage {
 // bytes stored under language byte 17 (slot 16) are Simplified Chinese in GBK
 // and those under language byte 18 (slot 17) Traditional Chinese in Big5,
 // because that is what the game reads.
-constexpr std::array<LanguageCodePage, 20> kLanguages{{
-    {"USEnglish", kCodePageWesternEurope},                // 1
-    {"UKEnglish", kCodePageWesternEurope},                // 2
-    {"French", kCodePageWesternEurope},                   // 3
-    {"German", kCodePageWesternEurope},                   // 4
-    {"Italian", kCodePageWesternEurope},                  // 5
-    {"Spanish", kCodePageWesternEurope},                  // 6
-    {"Dutch", kCodePageWesternEurope},                    // 7
-    {"Danish", kCodePageWesternEurope},                   // 8
-    {"Swedish", kCodePageWesternEurope},                  // 9
-    {"Norwegian", kCodePageWesternEurope},                // 10
-    {"Finnish", kCodePageWesternEurope},                  // 11
-    {"Hebrew", kCodePageHebrew},                          // 12
-    {"Russian", kCodePageCyrillic},                       // 13
-    {"Portuguese", kCodePageWesternEurope},               // 14
-    {"Japanese", kCodePageJapanese},                      // 15
-    {"Polish", kCodePageCentralEurope},                   // 16
-    {"Traditional Chinese", kCodePageSimplifiedChinese},  // 17: GBK, see above
-    {"Simplified Chinese", kCodePageTraditionalChinese},  // 18: Big5, see above
-    {"Thai", kCodePageThai},                              // 19
-    {"Korean", kCodePageKorean},                          // 20
+constexpr std::array<int, kLanguageNames.size()> kSlotCodePages{{
+    kCodePageWesternEurope,       // 1 USEnglish
+    kCodePageWesternEurope,       // 2 UKEnglish
+    kCodePageWesternEurope,       // 3 French
+    kCodePageWesternEurope,       // 4 German
+    kCodePageWesternEurope,       // 5 Italian
+    kCodePageWesternEurope,       // 6 Spanish
+    kCodePageWesternEurope,       // 7 Dutch
+    kCodePageWesternEurope,       // 8 Danish
+    kCodePageWesternEurope,       // 9 Swedish
+    kCodePageWesternEurope,       // 10 Norwegian
+    kCodePageWesternEurope,       // 11 Finnish
+    kCodePageHebrew,              // 12 Hebrew
+    kCodePageCyrillic,            // 13 Russian
+    kCodePageWesternEurope,       // 14 Portuguese
+    kCodePageJapanese,            // 15 Japanese
+    kCodePageCentralEurope,       // 16 Polish
+    kCodePageSimplifiedChinese,   // 17 Traditional Chinese: GBK, see above
+    kCodePageTraditionalChinese,  // 18 Simplified Chinese: Big5, see above
+    kCodePageThai,                // 19 Thai
+    kCodePageKorean,              // 20 Korean
 }};
 
 constexpr char kReplacementCharacter[] = "\xEF\xBF\xBD";  // U+FFFD in UTF-8
@@ -433,17 +429,17 @@ std::optional<std::string> encodeRaw(const std::string& utf8, int codePage) {
 }  // namespace
 
 int codePageForSlot(int slot) {
-    if (slot < 0 || slot >= static_cast<int>(kLanguages.size())) {
+    if (slot < 0 || slot >= static_cast<int>(kSlotCodePages.size())) {
         return kNeutralCodePage;
     }
-    return kLanguages[static_cast<std::size_t>(slot)].codePage;
+    return kSlotCodePages[static_cast<std::size_t>(slot)];
 }
 
 const char* languageNameForSlot(int slot) {
-    if (slot < 0 || slot >= static_cast<int>(kLanguages.size())) {
+    if (slot < 0 || slot >= static_cast<int>(kLanguageNames.size())) {
         return "";
     }
-    return kLanguages[static_cast<std::size_t>(slot)].name;
+    return kLanguageNames[static_cast<std::size_t>(slot)];
 }
 
 std::optional<std::string> toUtf8(const std::string& bytes, int codePage) {

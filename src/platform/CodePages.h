@@ -11,6 +11,7 @@
 // Conversions are strict: a text is never silently changed on its way to or
 // from a code page. All functions are thread-safe and throw nothing.
 
+#include <array>
 #include <optional>
 #include <string>
 
@@ -34,8 +35,31 @@ inline constexpr int kNeutralCodePage = kCodePageWesternEurope;
 // neutral code page for any other value.
 int codePageForSlot(int slot);
 
-// The English name of a LanguageSlot as menus label it ("USEnglish", ...,
-// "Traditional Chinese", "Simplified Chinese", ...); "" for any other value.
+// The English names of the LanguageSlots 0..19, as menus label them.
+inline constexpr std::array<const char*, 20> kLanguageNames = {
+    "USEnglish",
+    "UKEnglish",
+    "French",
+    "German",
+    "Italian",
+    "Spanish",
+    "Dutch",
+    "Danish",
+    "Swedish",
+    "Norwegian",
+    "Finnish",
+    "Hebrew",
+    "Russian",
+    "Portuguese",
+    "Japanese",
+    "Polish",
+    "Traditional Chinese",
+    "Simplified Chinese",
+    "Thai",
+    "Korean",
+};
+
+// The name of a LanguageSlot in kLanguageNames; "" for any other value.
 const char* languageNameForSlot(int slot);
 
 // Decodes bytes of `codePage` into UTF-8. nullopt when the code page is not

@@ -60,7 +60,7 @@ std::string join(const std::string& folder, const std::string& name) {
     return folder + '\\' + name;
 }
 
-bool equalsIgnoreCase(const std::string& a, const std::string& b) {
+bool equalsIgnoreCase(std::string_view a, std::string_view b) {
     if (a.size() != b.size()) {
         return false;
     }

@@ -14,6 +14,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "platform/File.h"
@@ -76,7 +77,7 @@ std::string folderOf(const std::string& path);
 std::string join(const std::string& folder, const std::string& name);
 // Case-insensitive comparison of ASCII letters; other bytes compare exactly
 // (so the trail bytes of multibyte characters are never folded).
-bool equalsIgnoreCase(const std::string& a, const std::string& b);
+bool equalsIgnoreCase(std::string_view a, std::string_view b);
 // A name for a temporary sibling of `path` in the same folder.
 std::string temporarySibling(const std::string& path);
 }  // namespace paths

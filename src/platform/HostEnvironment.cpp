@@ -5,6 +5,8 @@
 #include <fstream>
 #include <system_error>
 
+#include "platform/FileSystem.h"
+
 #ifdef _WIN32
 #include <windows.h>
 #endif
@@ -26,26 +28,6 @@ public:
         return true;
     }
 };
-
-bool equalsIgnoreCase(const std::string& a, const std::string& b) {
-    if (a.size() != b.size()) {
-        return false;
-    }
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        char x = a[i];
-        char y = b[i];
-        if (x >= 'A' && x <= 'Z') {
-            x = static_cast<char>(x - 'A' + 'a');
-        }
-        if (y >= 'A' && y <= 'Z') {
-            y = static_cast<char>(y - 'A' + 'a');
-        }
-        if (x != y) {
-            return false;
-        }
-    }
-    return true;
-}
 
 #ifdef _WIN32
 // A REG_SZ value of a key in the given view; "" when absent.
@@ -160,7 +142,7 @@ std::string findEntry(const std::string& folder, const std::string& name) {
             return {};
         }
         std::string entry = it->path().filename().string();
-        if (equalsIgnoreCase(entry, name)) {
+        if (paths::equalsIgnoreCase(entry, name)) {
             return join(folder, entry);
         }
     }

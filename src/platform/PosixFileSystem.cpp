@@ -66,27 +66,6 @@ LockOutcome lockWholeFile(int fd, bool exclusive) {
     return LockOutcome::Unsupported;
 }
 
-bool sameFolded(const char* a, const std::string& b) {
-    std::size_t i = 0;
-    for (; a[i] != '\0'; ++i) {
-        if (i >= b.size()) {
-            return false;
-        }
-        char x = a[i];
-        char y = b[i];
-        if (x >= 'A' && x <= 'Z') {
-            x = static_cast<char>(x - 'A' + 'a');
-        }
-        if (y >= 'A' && y <= 'Z') {
-            y = static_cast<char>(y - 'A' + 'a');
-        }
-        if (x != y) {
-            return false;
-        }
-    }
-    return i == b.size();
-}
-
 // Closes a folder stream on every way out of a scope.
 class FolderStream {
 public:
@@ -131,7 +110,7 @@ bool endsWithFarIgnoringCase(const char* name) {
     if (length < kSuffixLength) {
         return false;
     }
-    return sameFolded(name + (length - kSuffixLength), kSuffix);
+    return paths::equalsIgnoreCase(name + (length - kSuffixLength), kSuffix);
 }
 
 // Makes a completed rename durable by syncing the folder that holds `path`.
@@ -320,7 +299,7 @@ std::string PosixFileSystem::resolvePath(const std::string& path) {
                     if (entry == nullptr) {
                         break;
                     }
-                    if (sameFolded(entry->d_name, component)) {
+                    if (paths::equalsIgnoreCase(entry->d_name, component)) {
                         component = entry->d_name;
                         found = true;
                         break;

@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/Messages.h"
+
 namespace jf {
 
 enum class PromptIcon { None, Error, Warning, Information, Question };
@@ -57,10 +59,10 @@ public:
 };
 
 // Shorthands for the common message forms.
-inline PromptMessage errorMessage(std::string text, std::string caption = "Error") {
+inline PromptMessage errorMessage(std::string text, std::string caption = kErrorCaption) {
     return {std::move(text), std::move(caption), PromptButtons::Ok, PromptIcon::Error};
 }
-inline PromptMessage warningMessage(std::string text, std::string caption = "Warning") {
+inline PromptMessage warningMessage(std::string text, std::string caption = kWarningCaption) {
     return {std::move(text), std::move(caption), PromptButtons::Ok, PromptIcon::Information};
 }
 

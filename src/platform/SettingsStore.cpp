@@ -1,5 +1,7 @@
 #include "platform/SettingsStore.h"
 
+#include "platform/ByteOrder.h"
+
 namespace jf {
 
 namespace {
@@ -34,9 +36,9 @@ std::string textOf(const std::vector<std::uint8_t>& data) {
 }
 
 std::vector<std::uint8_t> dwordBytes(std::uint32_t value) {
-    return {static_cast<std::uint8_t>(value & 0xFF), static_cast<std::uint8_t>((value >> 8) & 0xFF),
-            static_cast<std::uint8_t>((value >> 16) & 0xFF),
-            static_cast<std::uint8_t>((value >> 24) & 0xFF)};
+    std::vector<std::uint8_t> bytes;
+    appendLE32(bytes, value);
+    return bytes;
 }
 
 bool dwordOf(const SettingsValue& v, std::uint32_t& value) {
@@ -45,9 +47,7 @@ bool dwordOf(const SettingsValue& v, std::uint32_t& value) {
     if (v.type != SettingsValueType::Dword || v.data.size() != kDwordSize) {
         return false;
     }
-    value = static_cast<std::uint32_t>(v.data[0]) | (static_cast<std::uint32_t>(v.data[1]) << 8) |
-            (static_cast<std::uint32_t>(v.data[2]) << 16) |
-            (static_cast<std::uint32_t>(v.data[3]) << 24);
+    value = readLE32(v.data.data());
     return true;
 }
 

@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "platform/ByteOrder.h"
 #include "platform/HostEnvironment.h"
 
 namespace jf::wine {
@@ -97,7 +98,7 @@ std::vector<std::uint8_t> textData(const std::string& utf8) {
 std::vector<std::uint8_t> textDataFromUtf16(const std::vector<std::uint8_t>& bytes) {
     Utf8Builder builder;
     for (std::size_t i = 0; i + 1 < bytes.size(); i += 2) {
-        auto u = static_cast<char16_t>(bytes[i] | (bytes[i + 1] << 8));
+        auto u = static_cast<char16_t>(readLE16(bytes.data() + i));
         if (u == 0) {
             break;
         }

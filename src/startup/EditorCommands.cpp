@@ -18,7 +18,7 @@ PromptMessage question(const char* text, const char* caption, PromptButtons butt
 }  // namespace
 
 std::string editorTitle(const std::string& gameDataFolder) {
-    return std::string(kQuestionCaption) + kTitleSeparator + gameDataFolder;
+    return std::string(kProgramCaption) + kTitleSeparator + gameDataFolder;
 }
 
 bool saveDocument(Document& document, Prompts& prompts) {
@@ -33,7 +33,7 @@ bool confirmReload(const Document& document, Prompts& prompts) {
     if (!document.isModified()) {
         return true;
     }
-    PromptMessage discard = question(kDiscardQuestionText, kQuestionCaption, PromptButtons::YesNo);
+    PromptMessage discard = question(kDiscardQuestionText, kProgramCaption, PromptButtons::YesNo);
     discard.defaultAnswer = PromptAnswer::No;
     return prompts.show(discard) == PromptAnswer::Yes;
 }
@@ -43,7 +43,7 @@ bool confirmExit(Document& document, Prompts& prompts) {
         return true;
     }
     const PromptAnswer answer =
-        prompts.show(question(kSaveQuestionText, kQuestionCaption, PromptButtons::YesNoCancel));
+        prompts.show(question(kSaveQuestionText, kProgramCaption, PromptButtons::YesNoCancel));
     if (answer == PromptAnswer::Cancel) {
         return false;
     }
@@ -62,7 +62,7 @@ void setAllLanguages(Document& document, Prompts& prompts, std::size_t position,
         PromptAnswer::Yes) {
         return;
     }
-    const bool withCards = prompts.show(question(kSetAllCardsQuestionText, kQuestionCaption,
+    const bool withCards = prompts.show(question(kSetAllCardsQuestionText, kProgramCaption,
                                                  PromptButtons::YesNo)) == PromptAnswer::Yes;
     document.copyToAllLanguages(position, language, withCards);
 }

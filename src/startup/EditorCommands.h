@@ -7,6 +7,8 @@
 #include <cstddef>
 #include <string>
 
+#include "platform/Messages.h"
+
 namespace jf {
 
 class Document;
@@ -18,7 +20,7 @@ inline constexpr char kSetAllQuestionText[] =
     "Do you really want to set the texts of all other languages to the current language?";
 inline constexpr char kSetAllCardsQuestionText[] =
     "Do you want to set the texts of the Chance Cards as well?";
-inline constexpr char kSetAllCaption[] = "Warning";
+inline constexpr const char* kSetAllCaption = kWarningCaption;
 inline constexpr char kDiscardQuestionText[] =
     "Discard the unsaved changes and reload the careers from the game files?";
 

@@ -4,8 +4,8 @@
 #include <vector>
 
 #include "careers/BmpFile.h"
-#include "iff/FarArchive.h"
 #include "document/EditorSession.h"
+#include "iff/FarArchive.h"
 #include "startup/Startup.h"
 
 namespace jf {
@@ -83,7 +83,7 @@ private:
 
     bool fatal(const char* text) {
         prompts_.show(errorMessage(text, kErrorCaption));
-        request_.resultCode.store(kLoadResultCancel);
+        request_.resultCode.store(LoadResult::Cancel);
         return false;
     }
 
@@ -225,7 +225,7 @@ private:
     // Finish: the last thing the loader does, on every path.
     void finish() {
         if (request_.cancelRequested.load() != 0) {
-            request_.resultCode.store(kLoadResultCancel);
+            request_.resultCode.store(LoadResult::Cancel);
         }
         request_.finished.store(1);
     }
@@ -304,7 +304,7 @@ void checkExpansionPacks(EditorSession& session, Prompts& prompts,
         return;
     }
     const PromptAnswer answer = prompts.show(
-        {kPacksChangedText, kQuestionCaption, PromptButtons::YesNo, PromptIcon::Question});
+        {kPacksChangedText, kProgramCaption, PromptButtons::YesNo, PromptIcon::Question});
     if (answer == PromptAnswer::Yes && shouldResetIcons(installation.knownPacks, newPacks) &&
         !resetIcons(session, interfaceFolder)) {
         // The question comes back at the next load.

@@ -12,6 +12,7 @@
 #include <memory>
 #include <string>
 
+#include "platform/Messages.h"
 #include "platform/Prompts.h"
 
 namespace jf {
@@ -20,14 +21,17 @@ struct EditorSession;
 class File;
 class FileSystem;
 
-inline constexpr int kLoadResultOk = 1;
-inline constexpr int kLoadResultCancel = 2;
+// How a load ended; the values are also the loading window's modal results.
+enum class LoadResult : int {
+    Ok = 1,
+    Cancel = 2,
+};
 
 struct LoadRequest {
-    std::atomic<int> cancelRequested{0};         // set by Cancel; read at check points
-    std::atomic<int> finished{0};                // set by the loader as its last action
-    std::atomic<int> resultCode{kLoadResultOk};  // 2 after Cancel or a fatal error
-    std::string folder;                          // a copy of gameDataFolder
+    std::atomic<int> cancelRequested{0};                 // set by Cancel; read at check points
+    std::atomic<int> finished{0};                        // set by the loader as its last action
+    std::atomic<LoadResult> resultCode{LoadResult::Ok};  // Cancel after Cancel or a fatal error
+    std::string folder;                                  // a copy of gameDataFolder
 };
 
 // ---- Folders and files under the game's data folder -------------------------
@@ -45,16 +49,14 @@ inline constexpr char kCareersFileName[] = "Careers";
 // ---- Status texts, in order of appearance (the career file's name between
 // the first two) --------------------------------------------------------------
 
-inline constexpr char kStatusCarPortal[] = "CarPortal.iff";
+inline constexpr const char* kStatusCarPortal = kCarPortalFileName;  // the file's name
 inline constexpr char kStatusLoadingCareers[] = "Loading careers...";
 inline constexpr char kStatusLoadingCards[] = "Loading Chance Cards...";
 inline constexpr char kStatusLoadingBitmaps[] = "Loading Bitmaps...";
 
 // ---- Messages ----------------------------------------------------------------
-
-inline constexpr char kErrorCaption[] = "Error";
-inline constexpr char kWarningCaption[] = "Warning";
-inline constexpr char kQuestionCaption[] = "Jobforge 3";
+// Captions: kErrorCaption, kWarningCaption and, for the question,
+// kProgramCaption (platform/Messages.h).
 
 inline constexpr char kCarPortalMissingText[] =
     "Cannot load the CarPortal.iff file!\n\nChance Card editing has been disabled.";
@@ -89,8 +91,9 @@ inline constexpr char kSavePopupFailedText[] =
 // ---- The sequence ------------------------------------------------------------
 
 // The whole sequence. Sets request.finished last, on every path; leaves
-// resultCode at 1 only after a complete load that was not cancelled (a
-// cancelRequested seen at the end also gives 2, whoever set it).
+// resultCode at LoadResult::Ok only after a complete load that was not
+// cancelled (a cancelRequested seen at the end also gives LoadResult::Cancel,
+// whoever set it).
 //
 // What it leaves behind: the career view attached to the career container
 // that was opened (all bodies loaded on success); the card view attached to

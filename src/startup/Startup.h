@@ -5,16 +5,17 @@
 // Everything here goes through a SettingsStore, so the logic runs the same
 // against the Windows registry, a Wine prefix or an in-memory store. Nothing
 // here shows a message: the caller shows kRegistryErrorText with caption
-// kRegistryErrorCaption (error icon, no owner window) when discovery fails,
+// kErrorCaption (error icon, no owner window) when discovery fails,
 // and then ends the program without opening the main window.
 
 #include <array>
 #include <cstdint>
 #include <string>
 
-#include "platform/HostEnvironment.h"
-#include "platform/SettingsStore.h"
 #include "document/GameInstallation.h"
+#include "platform/HostEnvironment.h"
+#include "platform/Messages.h"
+#include "platform/SettingsStore.h"
 
 namespace jf {
 
@@ -33,7 +34,6 @@ inline constexpr char kKnownPacksValue[] = "ExpansionPacks";
 inline constexpr char kPackInstalledText[] = "1";
 
 inline constexpr char kRegistryErrorText[] = "Can't load SIMS registry info!";
-inline constexpr char kRegistryErrorCaption[] = "Error";
 
 // Reads the game's key: "SIMS_DATA" into gameDataFolder and the six pack
 // values into packFlags, each left empty when absent or unreadable. False

@@ -1,28 +1,10 @@
 #include "startup/ValveKeyValues.h"
 
+#include "platform/FileSystem.h"
+
 namespace jf {
 
 namespace {
-
-bool equalsIgnoreCase(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) {
-        return false;
-    }
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        char x = a[i];
-        char y = b[i];
-        if (x >= 'A' && x <= 'Z') {
-            x = static_cast<char>(x - 'A' + 'a');
-        }
-        if (y >= 'A' && y <= 'Z') {
-            y = static_cast<char>(y - 'A' + 'a');
-        }
-        if (x != y) {
-            return false;
-        }
-    }
-    return true;
-}
 
 enum class TokenKind { End, Open, Close, Text };
 
@@ -187,7 +169,7 @@ private:
 
 const KeyValueNode* KeyValueNode::child(std::string_view name) const {
     for (const KeyValueNode& c : children) {
-        if (equalsIgnoreCase(c.key, name)) {
+        if (paths::equalsIgnoreCase(c.key, name)) {
             return &c;
         }
     }

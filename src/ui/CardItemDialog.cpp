@@ -92,12 +92,12 @@ void ChanceCardItemDialog::buildControls() {
     makeEdit(CardEdit::Number, 1014, 135, 2, 60);
     makeList(CardList::Sound, 1015, 35, 3, 90);
 
-    ok_ = new QPushButton(QStringLiteral("OK"), this);
+    ok_ = new QPushButton(QString::fromUtf8(kOkButtonText), this);
     ok_->setObjectName(controlObjectName(1));
     ok_->setGeometry(du.rect(183, 199, 50, 14));
     ok_->setDefault(true);
     ok_->setAutoDefault(true);
-    cancel_ = new QPushButton(QStringLiteral("Cancel"), this);
+    cancel_ = new QPushButton(QString::fromUtf8(kCancelButtonText), this);
     cancel_->setObjectName(controlObjectName(2));
     cancel_->setGeometry(du.rect(240, 199, 50, 14));
     connect(ok_, &QPushButton::clicked, this, &ChanceCardItemDialog::accept);

@@ -19,6 +19,11 @@
 
 namespace jf {
 
+// The column titles of the career lists (the main window's and the
+// replace-career dialog's).
+inline constexpr char kIdColumnTitle[] = "ID";
+inline constexpr char kCareerNameColumnTitle[] = "Internal career name";
+
 class CareerListControl final : public QTreeWidget {
     Q_OBJECT
 

@@ -84,8 +84,8 @@ void ChanceCardListDialog::buildControls() {
     add_ = button("&Add", 1005, 31, 163);
     edit_ = button("&Edit", 1006, 92, 163);
     delete_ = button("&Delete", 1007, 152, 163);
-    ok_ = button("OK", 1, 117, 196);
-    cancel_ = button("Cancel", 2, 177, 196);
+    ok_ = button(kOkButtonText, 1, 117, 196);
+    cancel_ = button(kCancelButtonText, 2, 177, 196);
     ok_->setDefault(true);
     connect(add_, &QPushButton::clicked, this, &ChanceCardListDialog::addItem);
     connect(edit_, &QPushButton::clicked, this, &ChanceCardListDialog::editItem);
@@ -167,7 +167,7 @@ void ChanceCardListDialog::accept() {
     if (!items_.empty()) {
         if (soundItemCount(items_) != 1) {
             prompts_.show(
-                {kOneSoundMessage, kOneSoundCaption, PromptButtons::Ok, PromptIcon::Warning});
+                {kOneSoundMessage, kErrorCaption, PromptButtons::Ok, PromptIcon::Warning});
             return;
         }
         const std::optional<std::string> stored = originalText_.stored(typed);

@@ -6,10 +6,11 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 
+#include "document/LineBreaks.h"
 #include "exchange/ExchangeMessages.h"
 #include "platform/CodePages.h"
+#include "platform/Messages.h"
 #include "ui/DialogUnits.h"
-#include "document/LineBreaks.h"
 
 namespace jf {
 
@@ -50,7 +51,7 @@ PromptMessage fieldWarning(const std::string& text) {
 }
 
 PromptMessage unstorableTextWarning() {
-    return {kUnstorableText, kUnstorableCaption, PromptButtons::Ok, PromptIcon::Warning};
+    return {kUnstorableText, kWarningCaption, PromptButtons::Ok, PromptIcon::Warning};
 }
 
 void focusAndSelect(QWidget* field) {

@@ -24,6 +24,10 @@ class DialogUnits;
 // by which the tests find it.
 QString controlObjectName(int id);
 
+// The captions of the OK and Cancel buttons of the dialogs.
+inline constexpr char kOkButtonText[] = "OK";
+inline constexpr char kCancelButtonText[] = "Cancel";
+
 // A push button of `dialog`, 50 x 14 dialog units at (x, y), named after
 // `id`. `autoDefault`: whether it becomes the default button while it has
 // the focus. The dialog owns it.
@@ -35,10 +39,10 @@ QPushButton* addDialogButton(QWidget* dialog, const DialogUnits& du, const char*
 PromptMessage fieldWarning(const std::string& text);
 
 // A typed character that the code page of the text's language cannot hold.
+// Caption kWarningCaption.
 inline constexpr char kUnstorableText[] =
     "The text contains a character that cannot be stored in the code page of its "
     "language.\n\nPlease change the text.";
-inline constexpr char kUnstorableCaption[] = "Warning";
 PromptMessage unstorableTextWarning();
 
 // Gives the field the input focus and selects its whole text.

@@ -22,7 +22,7 @@ bool runLoadingDialog(EditorSession& session, QWidget* parent, Prompts* boxes) {
     LoadingDialog dialog(
         request, [&session](LoadRequest& r, Prompts& prompts) { runLoader(r, session, prompts); },
         boxes, parent);
-    return dialog.exec() == kLoadResultOk;
+    return dialog.exec() == static_cast<int>(LoadResult::Ok);
 }
 
 int runEditor(SettingsStore& store, const LegacySearchPlaces& places, FileSystem& fileSystem,
@@ -40,7 +40,7 @@ int runEditor(SettingsStore& store, const LegacySearchPlaces& places, FileSystem
     Document document(fileSystem, store);
     EditorSession& session = document.session();
     if (!startUp(store, places, session.state)) {
-        prompts.show(errorMessage(kRegistryErrorText, kRegistryErrorCaption));
+        prompts.show(errorMessage(kRegistryErrorText, kErrorCaption));
         return kEditorExitFailed;
     }
 

@@ -86,12 +86,12 @@ void GlobalOptionsDialog::buildControls() {
     note->setWordWrap(true);
     note->setGeometry(du.rect(7, kNoteTopDu, 266, 18));
 
-    ok_ = new QPushButton(QStringLiteral("OK"), this);
+    ok_ = new QPushButton(QString::fromUtf8(kOkButtonText), this);
     ok_->setObjectName(controlObjectName(1));
     ok_->setGeometry(du.rect(166, 167, 50, 14));
     ok_->setDefault(true);
     ok_->setAutoDefault(true);
-    cancel_ = new QPushButton(QStringLiteral("Cancel"), this);
+    cancel_ = new QPushButton(QString::fromUtf8(kCancelButtonText), this);
     cancel_->setObjectName(controlObjectName(2));
     cancel_->setGeometry(du.rect(223, 167, 50, 14));
     connect(ok_, &QPushButton::clicked, this, &GlobalOptionsDialog::accept);

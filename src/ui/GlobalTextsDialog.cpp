@@ -10,7 +10,9 @@
 
 #include "careers/CareerDatabase.h"
 #include "careers/DefaultTexts.h"
+#include "exchange/ExchangeMessages.h"
 #include "platform/CodePages.h"
+#include "platform/Messages.h"
 #include "platform/Prompts.h"
 #include "ui/DialogUnits.h"
 
@@ -59,8 +61,8 @@ void GlobalTextsDialog::buildControls() {
         QStringLiteral("These are texts used in the message windows in the game."), this);
     heading->setGeometry(du.rect(7, 5, 320, 8));
 
-    ok_ = new QPushButton(QStringLiteral("OK"), this);
-    cancel_ = new QPushButton(QStringLiteral("Cancel"), this);
+    ok_ = new QPushButton(QString::fromUtf8(kOkButtonText), this);
+    cancel_ = new QPushButton(QString::fromUtf8(kCancelButtonText), this);
     defaults_ = new QPushButton(QStringLiteral("Defaults"), this);
 
     const auto& fields = globalTextFields();
@@ -196,7 +198,7 @@ void GlobalTextsDialog::languageSelected(int index) {
     }
     if (dirty_) {
         const PromptAnswer answer = prompts_.show(
-            {kSaveQuestion, kQuestionCaption, PromptButtons::YesNo, PromptIcon::Question});
+            {kSaveQuestion, kQuestionBoxCaption, PromptButtons::YesNo, PromptIcon::Question});
         if (answer == PromptAnswer::Yes && !storeFields(shownLanguage_)) {
             // Not storable in its language: stay there with what was typed.
             updating_ = true;
@@ -217,10 +219,10 @@ void GlobalTextsDialog::loadDefaults() {
     }
     switch (readDefaultGlobalTexts(body, languages_->currentIndex(), texts)) {
         case DefaultTextsStatus::Missing:
-            prompts_.show(errorMessage(kDefaultsMissingMessage, "Error"));
+            prompts_.show(errorMessage(kDefaultsMissingMessage, kErrorCaption));
             return;
         case DefaultTextsStatus::Damaged:
-            prompts_.show(errorMessage(kDefaultsDamagedMessage, "Error"));
+            prompts_.show(errorMessage(kDefaultsDamagedMessage, kErrorCaption));
             return;
         case DefaultTextsStatus::Ok:
             break;

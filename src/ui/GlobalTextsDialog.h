@@ -33,9 +33,9 @@ class GlobalTextsDialog final : public QDialog {
 
 public:
     static constexpr char kCaption[] = "Global texts";
+    // Asked with caption kQuestionBoxCaption (exchange/ExchangeMessages.h).
     static constexpr char kSaveQuestion[] =
         "Do you want to save the changes made in this language?";
-    static constexpr char kQuestionCaption[] = "Question";
 
     // The built-in default texts: an STR# body (empty when it cannot be had).
     using DefaultsSource = std::function<std::vector<std::uint8_t>()>;

@@ -8,6 +8,7 @@
 
 #include "careers/BmpFile.h"
 #include "careers/IconStore.h"
+#include "exchange/ExchangeMessages.h"
 #include "platform/FileSystem.h"
 #include "platform/Prompts.h"
 #include "ui/Artwork.h"
@@ -19,15 +20,15 @@ namespace {
 
 constexpr int kWidthDu = 183;
 constexpr int kHeightDu = 183;
-constexpr char kErrorCaption[] = "Error!";
-
-constexpr char kCannotLoadPopup[] =
-    "Can't load the Popup bitmap!\n\nContact the author of this program!\n\n";
-constexpr char kCannotLoadButton[] =
-    "Can't load the Button bitmap!\n\nContact the author of this program!\n\n";
-constexpr char kCannotOpenFile[] = "Couldn't open this file!";
-constexpr char kCannotCreateFile[] = "Couldn't create this file!";
+// The file messages and their caption are those of the exchange commands
+// (exchange/ExchangeMessages.h); an icon that cannot be had adds a line
+// asking to contact the author.
+constexpr char kContactAuthor[] = "Contact the author of this program!\n\n";
 constexpr char kCannotSaveBitmap[] = "Couldn't save the bitmap!";
+
+// The captions of the buttons beside each picture.
+constexpr char kImportButtonText[] = "Import...";
+constexpr char kExportButtonText[] = "Export...";
 
 std::string wrongSizeMessage(int width, int height) {
     return "Couldn't load the bitmap!\n\nMake sure it's width is " + std::to_string(width) +
@@ -54,11 +55,15 @@ IconDialog::IconDialog(Prompts& prompts, FileSystem& fileSystem, const IconStore
 
     // Both icons are tried, so both messages can appear.
     if (!icons.getPopupIcon(trackId, popup_)) {
-        prompts_.show(errorMessage(std::string(kCannotLoadPopup) + kContactLine, kErrorCaption));
+        prompts_.show(
+            errorMessage(std::string(kCannotLoadPopupIconText) + kContactAuthor + kContactLine,
+                         kExchangeErrorCaption));
         opened_ = false;
     }
     if (!icons.getButtonIcon(trackId, button_)) {
-        prompts_.show(errorMessage(std::string(kCannotLoadButton) + kContactLine, kErrorCaption));
+        prompts_.show(
+            errorMessage(std::string(kCannotLoadButtonIconText) + kContactAuthor + kContactLine,
+                         kExchangeErrorCaption));
         opened_ = false;
     }
     showPictures();
@@ -95,12 +100,12 @@ void IconDialog::buildControls() {
     auto button = [&](const char* text, int id, int x, int y) {
         return addDialogButton(this, du, text, id, x, y, false);
     };
-    importPopup_ = button("Import...", 1019, 106, 25);
-    exportPopup_ = button("Export...", 1020, 106, 45);
-    importButtons_ = button("Import...", 1021, 36, 127);
-    exportButtons_ = button("Export...", 1022, 96, 127);
-    ok_ = button("OK", 1, 68, 162);
-    cancel_ = button("Cancel", 2, 126, 162);
+    importPopup_ = button(kImportButtonText, 1019, 106, 25);
+    exportPopup_ = button(kExportButtonText, 1020, 106, 45);
+    importButtons_ = button(kImportButtonText, 1021, 36, 127);
+    exportButtons_ = button(kExportButtonText, 1022, 96, 127);
+    ok_ = button(kOkButtonText, 1, 68, 162);
+    cancel_ = button(kCancelButtonText, 2, 126, 162);
     ok_->setDefault(true);
     connect(importPopup_, &QPushButton::clicked, this, &IconDialog::importPopup);
     connect(exportPopup_, &QPushButton::clicked, this, &IconDialog::exportPopup);
@@ -122,12 +127,12 @@ void IconDialog::importInto(Bitmap& target, int width, int height) {
     }
     const std::unique_ptr<File> file = fileSystem_.open(*path, OpenMode::Read);
     if (!file) {
-        prompts_.show(errorMessage(kCannotOpenFile, kErrorCaption));
+        prompts_.show(errorMessage(kCannotOpenFileText, kExchangeErrorCaption));
         return;
     }
     Bitmap read;
     if (!readBitmapFile(*file, read, nullptr, width, height)) {
-        prompts_.show(errorMessage(wrongSizeMessage(width, height), kErrorCaption));
+        prompts_.show(errorMessage(wrongSizeMessage(width, height), kExchangeErrorCaption));
         return;
     }
     target = std::move(read);
@@ -141,11 +146,11 @@ void IconDialog::exportFrom(const Bitmap& source) {
     }
     const std::unique_ptr<File> file = fileSystem_.open(*path, OpenMode::CreateTruncate);
     if (!file) {
-        prompts_.show(errorMessage(kCannotCreateFile, kErrorCaption));
+        prompts_.show(errorMessage(kCannotCreateFileText, kExchangeErrorCaption));
         return;
     }
     if (!writeBitmapFile(*file, source)) {
-        prompts_.show(errorMessage(kCannotSaveBitmap, kErrorCaption));
+        prompts_.show(errorMessage(kCannotSaveBitmap, kExchangeErrorCaption));
     }
 }
 

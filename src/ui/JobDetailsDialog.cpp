@@ -117,8 +117,8 @@ void JobDetailsDialog::buildControls() {
         return addDialogButton(this, du, text, id, 168, y, true);
     };
     loadPrevious_ = button("Load previous", 1025, 205);
-    ok_ = button("OK", 1, 237);
-    cancel_ = button("Cancel", 2, 255);
+    ok_ = button(kOkButtonText, 1, 237);
+    cancel_ = button(kCancelButtonText, 2, 255);
     ok_->setDefault(true);
     ok_->setAutoDefault(true);
     connect(loadPrevious_, &QPushButton::clicked, this, &JobDetailsDialog::loadPrevious);

@@ -7,6 +7,7 @@
 #include <QTimerEvent>
 #include <chrono>
 
+#include "ui/DialogSupport.h"
 #include "ui/DialogUnits.h"
 
 namespace jf {
@@ -14,7 +15,6 @@ namespace jf {
 namespace {
 constexpr char kCaption[] = "Loading Jobforge 3";
 constexpr char kHeading[] = "Loading needed files...";
-constexpr char kCancel[] = "Cancel";
 // Window size in dialog units.
 constexpr int kWidthDu = 186;
 constexpr int kHeightDu = 57;
@@ -40,7 +40,7 @@ LoadingDialog::LoadingDialog(LoadRequest& request, Work work, Prompts* boxes, QW
     status_ = new QLabel(this);
     status_->setObjectName(QStringLiteral("status"));
     status_->setGeometry(du.rect(21, 20, 158, 8));
-    cancel_ = new QPushButton(QString::fromUtf8(kCancel), this);
+    cancel_ = new QPushButton(QString::fromUtf8(kCancelButtonText), this);
     cancel_->setGeometry(du.rect(67, 36, 50, 14));
     connect(cancel_, &QPushButton::clicked, this, &LoadingDialog::reject);
 }
@@ -67,7 +67,7 @@ void LoadingDialog::setStatus(const QString& text) {
 }
 
 void LoadingDialog::reject() {
-    request_.resultCode.store(kLoadResultCancel);
+    request_.resultCode.store(LoadResult::Cancel);
     request_.cancelRequested.store(1);
 }
 
@@ -92,7 +92,7 @@ void LoadingDialog::timerEvent(QTimerEvent* event) {
         // The run ends once; the timer has nothing more to do.
         killTimer(timerId_);
         joinWorker();
-        done(request_.resultCode.load());
+        done(static_cast<int>(request_.resultCode.load()));
     }
 }
 

@@ -5,10 +5,10 @@
 // runs the load work with the LoadRequest. The worker's status texts appear
 // in the status line; its message boxes are shown on the interface thread,
 // owned by this window, while the worker waits for the answer. Cancel (the
-// button, Escape or the close box) only sets resultCode to 2 and
-// cancelRequested to 1: the window stays up until the work has set
-// `finished`, and the timer then ends the modal run with resultCode
-// (kLoadResultOk or kLoadResultCancel).
+// button, Escape or the close box) only sets resultCode to LoadResult::Cancel
+// and cancelRequested to 1: the window stays up until the work has set
+// `finished`, and the timer then ends the modal run with resultCode's value
+// (LoadResult::Ok or LoadResult::Cancel as an int).
 
 #include <QDialog>
 #include <QString>

@@ -16,6 +16,7 @@
 #include "document/Document.h"
 #include "document/EditorSession.h"
 #include "platform/CodePages.h"
+#include "platform/Messages.h"
 #include "startup/EditorCommands.h"
 #include "startup/Loader.h"
 #include "ui/AboutDialog.h"
@@ -43,7 +44,7 @@ MainDialog::MainDialog(Document& document, Prompts& prompts, LoadStep load, Edit
       prompts_(prompts),
       load_(std::move(load)),
       dialogs_(dialogs) {
-    setWindowTitle(QString::fromUtf8(kQuestionCaption));
+    setWindowTitle(QString::fromUtf8(kProgramCaption));
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                    Qt::WindowCloseButtonHint);
@@ -393,7 +394,7 @@ void MainDialog::save() {
         jobList_->selectRow(std::min(jobRow, jobList_->rowCount() - 1));
     }
     prompts_.show(
-        {kOperationCompleteText, kQuestionCaption, PromptButtons::Ok, PromptIcon::Information});
+        {kOperationCompleteText, kProgramCaption, PromptButtons::Ok, PromptIcon::Information});
 }
 
 void MainDialog::requestExit() {

@@ -125,12 +125,12 @@ void MainDialog::buildControls() {
     careerList_ = new CareerListControl(client);
     careerList_->setObjectName(QStringLiteral("careerList"));
     careerList_->setGeometry(du.rect(7, 7, 128, 158));
-    careerList_->addColumn(QStringLiteral("ID"), kIdColumnWidth);
-    careerList_->addColumn(QStringLiteral("Internal career name"), kCareerNameColumnWidth);
+    careerList_->addColumn(QString::fromUtf8(kIdColumnTitle), kIdColumnWidth);
+    careerList_->addColumn(QString::fromUtf8(kCareerNameColumnTitle), kCareerNameColumnWidth);
     jobList_ = new CareerListControl(client);
     jobList_->setObjectName(QStringLiteral("jobList"));
     jobList_->setGeometry(du.rect(7, 177, 128, 119));
-    jobList_->addColumn(QStringLiteral("ID"), kIdColumnWidth);
+    jobList_->addColumn(QString::fromUtf8(kIdColumnTitle), kIdColumnWidth);
     jobList_->addColumn(QStringLiteral("Internal job name"), kJobNameColumnWidth);
     connect(careerList_, &QTreeWidget::itemSelectionChanged, this, &MainDialog::showCareer);
     connect(jobList_, &QTreeWidget::itemSelectionChanged, this, &MainDialog::showJob);

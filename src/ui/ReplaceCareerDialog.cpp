@@ -6,8 +6,10 @@
 
 #include "careers/CareerDatabase.h"
 #include "platform/CodePages.h"
+#include "platform/Messages.h"
 #include "platform/Prompts.h"
 #include "ui/CareerListControl.h"
+#include "ui/DialogSupport.h"
 #include "ui/DialogUnits.h"
 
 namespace jf {
@@ -42,8 +44,8 @@ ReplaceCareerDialog::ReplaceCareerDialog(Prompts& prompts, const CareerDatabase&
     list_ = new CareerListControl(this);
     list_->setObjectName(QStringLiteral("control1001"));
     list_->setGeometry(du.rect(7, 34, 230, 156).translated(0, extra));
-    list_->addColumn(QStringLiteral("ID"), kIdColumnWidth);
-    list_->addColumn(QStringLiteral("Internal career name"), kNameColumnWidth);
+    list_->addColumn(QString::fromUtf8(kIdColumnTitle), kIdColumnWidth);
+    list_->addColumn(QString::fromUtf8(kCareerNameColumnTitle), kNameColumnWidth);
     for (std::size_t position = 0; position < database.trackCount(); ++position) {
         const CareerTrack* track = database.track(position);
         list_->appendRow({QStringLiteral("#%1").arg(track->id),
@@ -56,12 +58,12 @@ ReplaceCareerDialog::ReplaceCareerDialog(Prompts& prompts, const CareerDatabase&
         first->setSelected(true);
     }
 
-    ok_ = new QPushButton(QStringLiteral("OK"), this);
+    ok_ = new QPushButton(QString::fromUtf8(kOkButtonText), this);
     ok_->setObjectName(QStringLiteral("control1"));
     ok_->setGeometry(du.rect(129, 200, 50, 14).translated(0, extra));
     ok_->setDefault(true);
     ok_->setAutoDefault(true);
-    cancel_ = new QPushButton(QStringLiteral("Cancel"), this);
+    cancel_ = new QPushButton(QString::fromUtf8(kCancelButtonText), this);
     cancel_->setObjectName(QStringLiteral("control2"));
     cancel_->setGeometry(du.rect(187, 200, 50, 14).translated(0, extra));
     connect(ok_, &QPushButton::clicked, this, &ReplaceCareerDialog::accept);
@@ -73,7 +75,7 @@ ReplaceCareerDialog::ReplaceCareerDialog(Prompts& prompts, const CareerDatabase&
 void ReplaceCareerDialog::accept() {
     const int row = list_->selectedRow();
     if (row < 0) {
-        prompts_.show(errorMessage(kNoSelectionMessage, "Error"));
+        prompts_.show(errorMessage(kNoSelectionMessage, kErrorCaption));
         return;
     }
     chosenTrack_ = static_cast<std::size_t>(list_->rowData(row));

@@ -3,12 +3,13 @@
 
 #include "platform/FileSystem.h"
 #include "platform/HostEnvironment.h"
+#include "platform/Messages.h"
 #include "platform/SettingsStore.h"
 #include "ui/EditorStartup.h"
 
 int main(int argc, char** argv) {
     QApplication application(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("Jobforge 3"));
+    QApplication::setApplicationName(QString::fromUtf8(jf::kProgramCaption));
 
     std::unique_ptr<jf::SettingsStore> store = jf::createSystemSettingsStore();
     jf::EditorStartupOptions options;

@@ -18,7 +18,7 @@
 namespace jf {
 namespace {
 
-using test::BmpSpec;
+using test::BmpRecipe;
 using test::buildBmp;
 
 constexpr Rgb kBlack{0, 0, 0};
@@ -174,7 +174,7 @@ TEST(Bitmap, PasteOntoItselfUsesTheOldPixels) {
 
 TEST(BmpRead, TwentyFourBitsWithoutTableGivesNoPalette) {
     // Width 3: rows of 9 bytes padded to 12, stored bottom-up.
-    BmpSpec recipe = test::rgbSpec(
+    BmpRecipe recipe = test::rgbRecipe(
         3, 2, [](int x, int y) { return std::uint32_t((x * 40) << 16 | (y * 100) << 8 | 0x0F); });
     const ReadResult r = readBytes(buildBmp(recipe));
     ASSERT_TRUE(r.ok);
@@ -187,7 +187,7 @@ TEST(BmpRead, TwentyFourBitsWithoutTableGivesNoPalette) {
 }
 
 TEST(BmpRead, EightBitsWithZeroColoursUsedHas256EntriesAndPixelsAt1078) {
-    BmpSpec recipe;
+    BmpRecipe recipe;
     recipe.width = 3;
     recipe.height = 2;
     recipe.bitsPerPixel = 8;
@@ -214,7 +214,7 @@ TEST(BmpRead, EightBitsWithZeroColoursUsedHas256EntriesAndPixelsAt1078) {
 }
 
 TEST(BmpRead, ColoursUsedSetsTableLengthAndIndexesPastItAreBlack) {
-    BmpSpec recipe;
+    BmpRecipe recipe;
     recipe.width = 4;
     recipe.height = 1;
     recipe.bitsPerPixel = 8;
@@ -230,7 +230,7 @@ TEST(BmpRead, ColoursUsedSetsTableLengthAndIndexesPastItAreBlack) {
 }
 
 TEST(BmpRead, OneBitRowsWithPadding) {
-    BmpSpec recipe;
+    BmpRecipe recipe;
     recipe.width = 10;  // 2 bytes of bits, padded to 4
     recipe.height = 3;
     recipe.bitsPerPixel = 1;
@@ -251,7 +251,7 @@ TEST(BmpRead, OneBitRowsWithPadding) {
 }
 
 TEST(BmpRead, FourBitsOddWidth) {
-    BmpSpec recipe;
+    BmpRecipe recipe;
     recipe.width = 5;
     recipe.height = 2;
     recipe.bitsPerPixel = 4;
@@ -272,7 +272,7 @@ TEST(BmpRead, FourBitsOddWidth) {
 }
 
 TEST(BmpRead, SixteenBitsWithoutCompressionAre555) {
-    BmpSpec recipe;
+    BmpRecipe recipe;
     recipe.width = 3;  // 6 bytes, padded to 8
     recipe.height = 2;
     recipe.bitsPerPixel = 16;
@@ -290,7 +290,7 @@ TEST(BmpRead, SixteenBitsWithoutCompressionAre555) {
 }
 
 TEST(BmpRead, SixteenBitsWithBitFields565) {
-    BmpSpec recipe;
+    BmpRecipe recipe;
     recipe.width = 2;
     recipe.height = 1;
     recipe.bitsPerPixel = 16;
@@ -305,7 +305,7 @@ TEST(BmpRead, SixteenBitsWithBitFields565) {
 }
 
 TEST(BmpRead, ThirtyTwoBitsWithoutCompressionIgnoreTheFourthByte) {
-    BmpSpec recipe;
+    BmpRecipe recipe;
     recipe.width = 2;
     recipe.height = 1;
     recipe.bitsPerPixel = 32;
@@ -317,7 +317,7 @@ TEST(BmpRead, ThirtyTwoBitsWithoutCompressionIgnoreTheFourthByte) {
 }
 
 TEST(BmpRead, ThirtyTwoBitsWithBitFields) {
-    BmpSpec recipe;
+    BmpRecipe recipe;
     recipe.width = 1;
     recipe.height = 2;
     recipe.bitsPerPixel = 32;
@@ -332,7 +332,7 @@ TEST(BmpRead, ThirtyTwoBitsWithBitFields) {
 }
 
 TEST(BmpRead, BitFieldsWithColoursUsedSkipTheTable) {
-    BmpSpec recipe;
+    BmpRecipe recipe;
     recipe.width = 1;
     recipe.height = 1;
     recipe.bitsPerPixel = 16;
@@ -349,7 +349,7 @@ TEST(BmpRead, BitFieldsWithColoursUsedSkipTheTable) {
 }
 
 TEST(BmpRead, TwentyFourBitsWithColoursUsedSkipTheTable) {
-    BmpSpec recipe = test::rgbSpec(1, 1, [](int, int) { return 0x0000FFu; });
+    BmpRecipe recipe = test::rgbRecipe(1, 1, [](int, int) { return 0x0000FFu; });
     recipe.coloursUsed = 1;
     recipe.table = {0xABCDEF};
     const ReadResult r = readBytes(buildBmp(recipe));
@@ -359,7 +359,8 @@ TEST(BmpRead, TwentyFourBitsWithColoursUsedSkipTheTable) {
 }
 
 TEST(BmpRead, TopDownRows) {
-    BmpSpec recipe = test::rgbSpec(2, -3, [](int x, int y) { return std::uint32_t(y << 16 | x); });
+    BmpRecipe recipe =
+        test::rgbRecipe(2, -3, [](int x, int y) { return std::uint32_t(y << 16 | x); });
     const std::vector<std::uint8_t> bytes = buildBmp(recipe);
     // Top-down: the first stored row is the top one (red 0), the last red 2.
     EXPECT_EQ(bytes[54 + 2], 0);
@@ -373,14 +374,14 @@ TEST(BmpRead, TopDownRows) {
 }
 
 TEST(BmpRead, TopDownPictureMatchesRequiredSize) {
-    BmpSpec recipe = test::rgbSpec(84, -63, [](int, int) { return 0x010203u; });
+    BmpRecipe recipe = test::rgbRecipe(84, -63, [](int, int) { return 0x010203u; });
     EXPECT_TRUE(readBytes(buildBmp(recipe), 84, 63).ok);
 }
 
 // A 4 x 3 run-length picture: runs, an absolute run with padding, a delta,
 // an early end of line and the end mark.
-BmpSpec rle8Spec() {
-    BmpSpec recipe;
+BmpRecipe rle8Recipe() {
+    BmpRecipe recipe;
     recipe.width = 4;
     recipe.height = 3;
     recipe.bitsPerPixel = 8;
@@ -396,7 +397,7 @@ BmpSpec rle8Spec() {
 }
 
 TEST(BmpRead, RunLength8IsDecoded) {
-    const ReadResult r = readBytes(buildBmp(rle8Spec()));
+    const ReadResult r = readBytes(buildBmp(rle8Recipe()));
     ASSERT_TRUE(r.ok);
     const Rgb expected[3][4] = {
         {kBlack, kBlack, kBlue, kBlue}, {kGreen, kBlue, kRed, kGreen}, {kRed, kRed, kRed, kBlack}};
@@ -409,7 +410,7 @@ TEST(BmpRead, RunLength8IsDecoded) {
 }
 
 TEST(BmpRead, RunLength4IsDecoded) {
-    BmpSpec recipe;
+    BmpRecipe recipe;
     recipe.width = 5;
     recipe.height = 2;
     recipe.bitsPerPixel = 4;
@@ -432,7 +433,7 @@ TEST(BmpRead, RunLength4IsDecoded) {
 }
 
 TEST(BmpRead, RunLengthRunsPastTheEdgeAreClipped) {
-    BmpSpec recipe = rle8Spec();
+    BmpRecipe recipe = rle8Recipe();
     recipe.rawPixelData = {255, 1, 0, 0, 255, 2, 0, 2, 255, 255, 0, 0, 9, 3, 0, 1};
     const ReadResult r = readBytes(buildBmp(recipe));
     ASSERT_TRUE(r.ok);
@@ -441,9 +442,9 @@ TEST(BmpRead, RunLengthRunsPastTheEdgeAreClipped) {
 }
 
 TEST(BmpRead, RunLengthDataEndingEarlyIsRefused) {
-    const BmpSpec full = rle8Spec();
+    const BmpRecipe full = rle8Recipe();
     for (std::size_t n = 1; n < full.rawPixelData.size(); ++n) {
-        BmpSpec recipe = full;
+        BmpRecipe recipe = full;
         recipe.rawPixelData.resize(n);
         SCOPED_TRACE(n);
         expectRefused(buildBmp(recipe));
@@ -451,7 +452,7 @@ TEST(BmpRead, RunLengthDataEndingEarlyIsRefused) {
 }
 
 TEST(BmpRead, RunLengthEndingAfterTheLastRowWithoutEndMarkIsAccepted) {
-    BmpSpec recipe = rle8Spec();
+    BmpRecipe recipe = rle8Recipe();
     recipe.rawPixelData = {4, 1, 0, 0, 4, 2, 0, 0, 4, 3, 0, 0};
     const ReadResult r = readBytes(buildBmp(recipe));
     ASSERT_TRUE(r.ok);
@@ -460,13 +461,13 @@ TEST(BmpRead, RunLengthEndingAfterTheLastRowWithoutEndMarkIsAccepted) {
 }
 
 TEST(BmpRead, RunLengthTopDownIsRefused) {
-    BmpSpec recipe = rle8Spec();
+    BmpRecipe recipe = rle8Recipe();
     recipe.height = -3;
     expectRefused(buildBmp(recipe));
 }
 
 TEST(BmpRead, RequiredSizeIsEnforced) {
-    const BmpSpec button = test::rgbSpec(112, 22, [](int, int) { return 0x808080u; });
+    const BmpRecipe button = test::rgbRecipe(112, 22, [](int, int) { return 0x808080u; });
     expectRefused(buildBmp(button), 84, 63);
     EXPECT_TRUE(readBytes(buildBmp(button), 112, 22).ok);
     // One zero means no size check.
@@ -474,7 +475,7 @@ TEST(BmpRead, RequiredSizeIsEnforced) {
 }
 
 TEST(BmpRead, PopupIconWithSixteenColoursIsAccepted) {
-    BmpSpec recipe;
+    BmpRecipe recipe;
     recipe.width = 84;
     recipe.height = 63;
     recipe.bitsPerPixel = 4;
@@ -493,7 +494,7 @@ TEST(BmpRead, PopupIconWithSixteenColoursIsAccepted) {
 
 TEST(BmpRead, HeadersAreHandedBackAsRead) {
     const std::vector<std::uint8_t> bytes =
-        buildBmp(test::rgbSpec(1, 1, [](int, int) { return 1u; }));
+        buildBmp(test::rgbRecipe(1, 1, [](int, int) { return 1u; }));
     MemoryFile file(bytes);
     Bitmap out;
     BmpHeaders headers;
@@ -506,15 +507,15 @@ TEST(BmpRead, HeadersAreHandedBackAsRead) {
 // ---------------------------------------------------------------- hostile input
 
 TEST(BmpRead, EveryTruncationIsRefused) {
-    BmpSpec eight;
+    BmpRecipe eight;
     eight.width = 5;
     eight.height = 3;
     eight.bitsPerPixel = 8;
     eight.table = {0xFF0000, 0x00FF00};
     eight.coloursUsed = 2;
     eight.pixels = std::vector<std::uint32_t>(15, 1);
-    const BmpSpec deep = test::rgbSpec(3, 2, [](int x, int y) { return std::uint32_t(x + y); });
-    for (const BmpSpec& recipe : {eight, deep}) {
+    const BmpRecipe deep = test::rgbRecipe(3, 2, [](int x, int y) { return std::uint32_t(x + y); });
+    for (const BmpRecipe& recipe : {eight, deep}) {
         const std::vector<std::uint8_t> bytes = buildBmp(recipe);
         ASSERT_TRUE(readBytes(bytes).ok);
         for (std::size_t n = 0; n < bytes.size(); ++n) {
@@ -525,30 +526,30 @@ TEST(BmpRead, EveryTruncationIsRefused) {
 }
 
 TEST(BmpRead, BadHeadersAreRefused) {
-    const BmpSpec good = test::rgbSpec(4, 4, [](int x, int) { return std::uint32_t(x); });
+    const BmpRecipe good = test::rgbRecipe(4, 4, [](int x, int) { return std::uint32_t(x); });
     ASSERT_TRUE(readBytes(buildBmp(good)).ok);
     auto variant = [&](auto change) {
-        BmpSpec s = good;
+        BmpRecipe s = good;
         change(s);
         return buildBmp(s);
     };
-    expectRefused(variant([](BmpSpec& s) { s.infoSize = 124; }));
-    expectRefused(variant([](BmpSpec& s) { s.infoSize = 12; }));
-    expectRefused(variant([](BmpSpec& s) { s.width = 0; }));
-    expectRefused(variant([](BmpSpec& s) { s.width = -4; }));
-    expectRefused(variant([](BmpSpec& s) { s.height = 0; }));
-    expectRefused(variant([](BmpSpec& s) { s.height = INT32_MIN; }));
-    expectRefused(variant([](BmpSpec& s) { s.width = 40000; }));
-    expectRefused(variant([](BmpSpec& s) { s.width = 8192, s.height = 8192; }));  // rows missing
-    expectRefused(variant([](BmpSpec& s) { s.bitsPerPixel = 0; }));
-    expectRefused(variant([](BmpSpec& s) { s.bitsPerPixel = 2; }));
-    expectRefused(variant([](BmpSpec& s) { s.bitsPerPixel = 64; }));
-    expectRefused(variant([](BmpSpec& s) { s.compression = 4; }));  // JPEG
-    expectRefused(variant([](BmpSpec& s) { s.compression = 5; }));  // PNG
-    expectRefused(variant([](BmpSpec& s) { s.compression = 1; }));  // RLE8 at 24 bits
-    expectRefused(variant([](BmpSpec& s) { s.compression = 3; }));  // masks at 24 bits
-    expectRefused(variant([](BmpSpec& s) { s.coloursUsed = 0xFFFFFFFF; }));
-    expectRefused(variant([](BmpSpec& s) { s.coloursUsed = 1; }));  // table eats the pixels
+    expectRefused(variant([](BmpRecipe& s) { s.infoSize = 124; }));
+    expectRefused(variant([](BmpRecipe& s) { s.infoSize = 12; }));
+    expectRefused(variant([](BmpRecipe& s) { s.width = 0; }));
+    expectRefused(variant([](BmpRecipe& s) { s.width = -4; }));
+    expectRefused(variant([](BmpRecipe& s) { s.height = 0; }));
+    expectRefused(variant([](BmpRecipe& s) { s.height = INT32_MIN; }));
+    expectRefused(variant([](BmpRecipe& s) { s.width = 40000; }));
+    expectRefused(variant([](BmpRecipe& s) { s.width = 8192, s.height = 8192; }));  // rows missing
+    expectRefused(variant([](BmpRecipe& s) { s.bitsPerPixel = 0; }));
+    expectRefused(variant([](BmpRecipe& s) { s.bitsPerPixel = 2; }));
+    expectRefused(variant([](BmpRecipe& s) { s.bitsPerPixel = 64; }));
+    expectRefused(variant([](BmpRecipe& s) { s.compression = 4; }));  // JPEG
+    expectRefused(variant([](BmpRecipe& s) { s.compression = 5; }));  // PNG
+    expectRefused(variant([](BmpRecipe& s) { s.compression = 1; }));  // RLE8 at 24 bits
+    expectRefused(variant([](BmpRecipe& s) { s.compression = 3; }));  // masks at 24 bits
+    expectRefused(variant([](BmpRecipe& s) { s.coloursUsed = 0xFFFFFFFF; }));
+    expectRefused(variant([](BmpRecipe& s) { s.coloursUsed = 1; }));  // table eats the pixels
 
     std::vector<std::uint8_t> bytes = buildBmp(good);
     bytes[1] = 'A';
@@ -556,7 +557,7 @@ TEST(BmpRead, BadHeadersAreRefused) {
 }
 
 TEST(BmpRead, BadMasksAreRefused) {
-    BmpSpec recipe;
+    BmpRecipe recipe;
     recipe.width = 1;
     recipe.height = 1;
     recipe.bitsPerPixel = 16;
@@ -572,7 +573,7 @@ TEST(BmpRead, BadMasksAreRefused) {
 }
 
 TEST(BmpRead, HugeRunLengthPictureFromTinyDataIsRefused) {
-    BmpSpec recipe = rle8Spec();
+    BmpRecipe recipe = rle8Recipe();
     recipe.width = 8192;
     recipe.height = 8192;
     recipe.rawPixelData = {0, 1};
@@ -580,7 +581,7 @@ TEST(BmpRead, HugeRunLengthPictureFromTinyDataIsRefused) {
 }
 
 TEST(BmpRead, RunLengthAreaIsBoundByTheDataBeyond512By512) {
-    BmpSpec recipe = rle8Spec();
+    BmpRecipe recipe = rle8Recipe();
     recipe.rawPixelData = {0, 1};  // the end mark alone: an all-black picture
     recipe.width = 512;
     recipe.height = 512;
@@ -603,10 +604,10 @@ TEST(BmpRead, RunLengthAreaIsBoundByTheDataBeyond512By512) {
 
 TEST(BmpRead, RandomDamageNeverCrashes) {
     std::vector<std::vector<std::uint8_t>> seeds;
-    seeds.push_back(buildBmp(rle8Spec()));
+    seeds.push_back(buildBmp(rle8Recipe()));
     seeds.push_back(
-        buildBmp(test::rgbSpec(5, 3, [](int x, int y) { return std::uint32_t(x * y); })));
-    BmpSpec four;
+        buildBmp(test::rgbRecipe(5, 3, [](int x, int y) { return std::uint32_t(x * y); })));
+    BmpRecipe four;
     four.width = 7;
     four.height = 3;
     four.bitsPerPixel = 4;

@@ -41,7 +41,7 @@ protected:
         fs::create_directories(folder_);
         work_ = folder_ / "Work.iff";
         std::vector<JobLevel> levels = {test::sampleJobLevel(1), test::sampleJobLevel(2)};
-        test::TrackSpec plain;
+        test::TrackRecipe plain;
         plain.id = 3;
         plain.careerBody = test::buildPlainCareerBody("Caf\xE9", levels);
         plain.stringsBody = test::buildLanguageTableBody(test::sampleCareerTexts("Three"));

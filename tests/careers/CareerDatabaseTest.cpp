@@ -14,7 +14,7 @@ namespace {
 using test::Bytes;
 using test::MemoryContainer;
 using test::RawTestChunk;
-using test::TrackSpec;
+using test::TrackRecipe;
 
 std::string entryText(const StringTable& table, std::size_t entry, int slot) {
     std::string value;
@@ -79,9 +79,9 @@ TEST(CareerDatabase, NoTrackChunksFailsTheLoad) {
     EXPECT_FALSE(db.loadCareers(empty.view()));
     EXPECT_EQ(db.trackCount(), 0u);
 
-    TrackSpec zero = test::sampleTrack(0, "Zero");
-    TrackSpec high = test::sampleTrack(32768, "High");
-    TrackSpec highest = test::sampleTrack(65535, "Highest");
+    TrackRecipe zero = test::sampleTrack(0, "Zero");
+    TrackRecipe high = test::sampleTrack(32768, "High");
+    TrackRecipe highest = test::sampleTrack(65535, "Highest");
     MemoryContainer notTracks(test::buildCareerContainer({zero, high, highest}));
     ASSERT_TRUE(notTracks.ok());
     EXPECT_FALSE(db.loadCareers(notTracks.view()));
@@ -96,7 +96,7 @@ TEST(CareerDatabase, NoTrackChunksFailsTheLoad) {
 }
 
 TEST(CareerDatabase, CareerWithoutItsStringsFailsTheLoad) {
-    TrackSpec orphan = test::sampleTrack(5, "Orphan");
+    TrackRecipe orphan = test::sampleTrack(5, "Orphan");
     orphan.stringsBody.clear();
     MemoryContainer container(test::buildCareerContainer({test::sampleTrack(2, "Fine"), orphan}));
     ASSERT_TRUE(container.ok());
@@ -108,13 +108,13 @@ TEST(CareerDatabase, CareerWithoutItsStringsFailsTheLoad) {
 }
 
 TEST(CareerDatabase, DamagedBodiesFailTheLoadCleanly) {
-    TrackSpec badCareer = test::sampleTrack(4, "Bad");
+    TrackRecipe badCareer = test::sampleTrack(4, "Bad");
     badCareer.careerBody.resize(40);
-    TrackSpec badStrings = test::sampleTrack(6, "Bad");
+    TrackRecipe badStrings = test::sampleTrack(6, "Bad");
     badStrings.stringsBody = test::buildStrBody(-3, {{1, "x", ""}}, false, 0xFFFF);
-    TrackSpec hugeCount = test::sampleTrack(8, "Huge");
+    TrackRecipe hugeCount = test::sampleTrack(8, "Huge");
     hugeCount.careerBody = test::buildPackedCareerBodyWithCount("Huge", {}, 0x7FFFFFFF);
-    for (const TrackSpec& bad : {badCareer, badStrings, hugeCount}) {
+    for (const TrackRecipe& bad : {badCareer, badStrings, hugeCount}) {
         MemoryContainer container(test::buildCareerContainer({test::sampleTrack(1, "Ok"), bad}));
         ASSERT_TRUE(container.ok());
         CareerDatabase db;
@@ -128,8 +128,8 @@ TEST(CareerDatabase, DamagedBodiesFailTheLoadCleanly) {
 }
 
 TEST(CareerDatabase, DuplicateCareerIdsCannotSurviveParsing) {
-    TrackSpec first = test::sampleTrack(9, "First");
-    TrackSpec second = test::sampleTrack(9, "Second");
+    TrackRecipe first = test::sampleTrack(9, "First");
+    TrackRecipe second = test::sampleTrack(9, "Second");
     Bytes bytes = test::buildContainerBytes({
         {kTypeCarr, 9, 0x10, "one", first.careerBody},
         {kTypeStr, 9, 0x10, "", first.stringsBody},
@@ -154,7 +154,7 @@ TEST(CareerDatabase, PlainCareerIsSavedPackedAndReadsBackEqual) {
     for (int i = 0; i < 10; ++i) {
         levels.push_back(test::sampleJobLevel(i));
     }
-    TrackSpec plain;
+    TrackRecipe plain;
     plain.id = 20;
     plain.careerBody = test::buildPlainCareerBody("Plain", levels);
     plain.stringsBody = test::buildLanguageTableBody(test::sampleCareerTexts("Plain"));
@@ -247,7 +247,7 @@ TEST(CareerDatabase, JobDescriptionChangeLeavesTheCopyAlone) {
     std::vector<test::TextsBySlot> copyTexts = test::sampleCareerTexts("Copy");
     RawTestChunk copyChunk{kTypeStr, 1004, 0x10, "Old copy",
                            test::buildLanguageTableBody(copyTexts)};
-    TrackSpec track = test::sampleTrack(4, "Track");
+    TrackRecipe track = test::sampleTrack(4, "Track");
     MemoryContainer container(test::buildCareerContainer({track}, {copyChunk}));
     ASSERT_TRUE(container.ok());
     CareerDatabase db;

@@ -39,7 +39,7 @@ protected:
         portal_ = folder_ / "CarPortal.iff";
         writeFileBytes(work_, test::buildCareerContainer(
                                   {test::sampleTrack(3, "Three"), test::sampleTrack(7, "Seven")}));
-        test::CardPortalSpec recipe;
+        test::CardPortalRecipe recipe;
         recipe.optionsWord = 0x8008;
         recipe.texts = test::sampleGlobalTexts(12);
         recipe.texts[11][0] = "Schulbus \xFC";
@@ -124,7 +124,7 @@ TEST_F(ChanceCardCliTest, PacksChooseTheRootTree) {
 
 TEST_F(ChanceCardCliTest, DumpFailsOnACardFileWithoutOptions) {
     const fs::path broken = folder_ / "Broken.iff";
-    test::CardPortalSpec recipe;
+    test::CardPortalRecipe recipe;
     recipe.withOptions = false;
     writeFileBytes(broken, test::buildCardPortal(recipe));
     CliResult result = run("cards dump " + shellQuoted(work_) + " " + shellQuoted(broken));

@@ -18,7 +18,7 @@ namespace jf {
 namespace {
 
 using test::Bytes;
-using test::CardPortalSpec;
+using test::CardPortalRecipe;
 using test::MemoryContainer;
 using Instructions = std::vector<Instruction>;
 
@@ -66,7 +66,7 @@ Instructions cardOfTrack3(std::uint16_t level, std::uint16_t sound) {
 }
 
 TEST(ChanceCardHostile, CallCyclesEnd) {
-    CardPortalSpec recipe;
+    CardPortalRecipe recipe;
     Instructions root = test::cardOpeningInstructions();
     root.push_back(test::cardTreeCall(4200));
     root.push_back(test::cardTreeCall(4124));
@@ -94,7 +94,7 @@ TEST(ChanceCardHostile, CallCyclesEnd) {
 }
 
 TEST(ChanceCardHostile, OnlyEightTreesAreFollowedAndTheOthersKept) {
-    CardPortalSpec recipe;
+    CardPortalRecipe recipe;
     Instructions root = test::cardOpeningInstructions();
     for (std::uint16_t id = 4200; id < 4212; ++id) {
         root.push_back(test::cardTreeCall(id));
@@ -122,7 +122,7 @@ TEST(ChanceCardHostile, OnlyEightTreesAreFollowedAndTheOthersKept) {
 }
 
 TEST(ChanceCardHostile, TreesThatDoNotDecodeAreSkipped) {
-    CardPortalSpec recipe;
+    CardPortalRecipe recipe;
     Instructions root = test::cardOpeningInstructions();
     root.push_back(test::cardTreeCall(4200));
     root.push_back(test::cardTreeCall(4201));
@@ -148,7 +148,7 @@ TEST(ChanceCardHostile, TreesThatDoNotDecodeAreSkipped) {
 }
 
 TEST(ChanceCardHostile, UndecodableRootIsReplaced) {
-    CardPortalSpec recipe;
+    CardPortalRecipe recipe;
     recipe.extra.push_back({kTypeBhav, 4124, 0x10, "Broken", Bytes{0x02, 0x80, 0x05, 0x00}});
     Loaded loaded(test::buildCardPortal(recipe));
     ASSERT_TRUE(loaded.loaded);
@@ -161,7 +161,7 @@ TEST(ChanceCardHostile, UndecodableRootIsReplaced) {
 }
 
 TEST(ChanceCardHostile, TargetsOutsideTheTreeGiveNoCards) {
-    CardPortalSpec recipe;
+    CardPortalRecipe recipe;
     Instructions root = test::cardOpeningInstructions();
     root[4].trueTarget = 6;
     root.push_back(test::cardCareerTest(3, 7, 8));       // 6
@@ -178,7 +178,7 @@ TEST(ChanceCardHostile, TargetsOutsideTheTreeGiveNoCards) {
 TEST(ChanceCardHostile, TooManyItemsFailTheLoad) {
     // 200 career tests for track 3 lead to one level part with two sounds:
     // every match is decoded, so the card would get 400 items.
-    CardPortalSpec recipe;
+    CardPortalRecipe recipe;
     Instructions root;
     for (int i = 0; i < 200; ++i) {
         root.push_back(test::cardCareerTest(3, 200, static_cast<std::uint8_t>(i + 1)));
@@ -212,7 +212,7 @@ TEST(ChanceCardHostile, LargestTreesLoadInBoundedTime) {
     // track 3 or a level test, pointing somewhere in 0..252: every career
     // test is decoded, but the work per tree is bounded by the 252
     // addressable instructions, not by the count.
-    CardPortalSpec recipe;
+    CardPortalRecipe recipe;
     std::mt19937 random(7);
     Instructions root = test::cardOpeningInstructions();
     for (std::uint16_t id = 4200; id < 4207; ++id) {
@@ -296,7 +296,7 @@ TEST(ChanceCardHostile, RandomCardCodeNeverBreaksLoadingOrSaving) {
     std::mt19937 random(2024);
     int savedWithCards = 0;
     for (int round = 0; round < 40; ++round) {
-        CardPortalSpec recipe;
+        CardPortalRecipe recipe;
         for (std::uint16_t id :
              {std::uint16_t{4124}, std::uint16_t{4200}, std::uint16_t{4201}, std::uint16_t{4202}}) {
             const std::size_t count = random() % 60;

@@ -16,8 +16,8 @@ namespace jf {
 namespace {
 
 using test::Bytes;
-using test::CardPortalSpec;
-using test::CardSpec;
+using test::CardPortalRecipe;
+using test::CardRecipe;
 using test::MemoryContainer;
 using Instructions = std::vector<Instruction>;
 
@@ -32,7 +32,7 @@ Bytes careerFile() {
 
 // A dialog tree referring to entries 0..11 (bytes hold entry + 1), as the
 // game's own code does, so that card texts start at entry 12.
-test::CardTreeSpec gameDialogTree(std::uint16_t id = 4500) {
+test::CardTreeRecipe gameDialogTree(std::uint16_t id = 4500) {
     return {id,
             {test::dialogInstruction({1, 2, 3, 4, 5, 0, 6, 0}),
              test::dialogInstruction({7, 8, 9, 10, 11, 0, 12, 0})},
@@ -117,8 +117,8 @@ private:
     CardFixture fixture_;
 };
 
-CardPortalSpec emptyPortal() {
-    CardPortalSpec recipe;
+CardPortalRecipe emptyPortal() {
+    CardPortalRecipe recipe;
     recipe.trees.push_back({4124, test::cardOpeningInstructions(), "Chance Cards"});
     return recipe;
 }
@@ -239,7 +239,7 @@ TEST(ChanceCardSave, SkillCheckOfZeroPointsCompares65535) {
 }
 
 TEST(ChanceCardSave, OptionsAndTextsAreWrittenBack) {
-    CardPortalSpec recipe = emptyPortal();
+    CardPortalRecipe recipe = emptyPortal();
     recipe.optionsWord = 0x8004;
     recipe.options = {1, 2, 3, 4};
     CardFixture f(test::buildCardPortal(recipe));
@@ -332,7 +332,7 @@ TEST(ChanceCardLoad, EveryMatchIsDecodedAndTheLastTextWins) {
 }
 
 TEST(ChanceCardLoad, BigEndianTreesAreRead) {
-    CardPortalSpec recipe;
+    CardPortalRecipe recipe;
     std::vector<test::RawInstruction> records;
     for (const Instruction& instruction : test::handLaidCardTree(
              {{7, 3, 21, {CardItem::sound(312), CardItem::skill(CardItem::kModeAdd, 11, 2)}}})) {
@@ -373,19 +373,19 @@ TEST(ChanceCardLoad, RootIdFollowsTheInstalledPacks) {
 }
 
 TEST(ChanceCardLoad, MissingOptionsOrTextsFailTheLoad) {
-    CardPortalSpec noOptions = emptyPortal();
+    CardPortalRecipe noOptions = emptyPortal();
     noOptions.withOptions = false;
     CardFixture a(test::buildCardPortal(noOptions));
     EXPECT_FALSE(a.load());
     EXPECT_FALSE(a.save());
 
-    CardPortalSpec noTexts = emptyPortal();
+    CardPortalRecipe noTexts = emptyPortal();
     noTexts.withTexts = false;
     CardFixture b(test::buildCardPortal(noTexts));
     EXPECT_FALSE(b.load());
     EXPECT_FALSE(b.save());
 
-    CardPortalSpec shortOptions = emptyPortal();
+    CardPortalRecipe shortOptions = emptyPortal();
     shortOptions.optionsWord = 9;  // nine values announced, eight stored
     CardFixture c(test::buildCardPortal(shortOptions));
     EXPECT_FALSE(c.load());
@@ -418,8 +418,8 @@ TEST(ChanceCardSave, ReloadingTheCareersAloneBlocksTheSave) {
 
 // A root that calls 4200 and 4201; 4200 holds a card of track 3, 4201 one of
 // track 12 and calls 4200 again and the root (a cycle).
-CardPortalSpec subroutinePortal() {
-    CardPortalSpec recipe;
+CardPortalRecipe subroutinePortal() {
+    CardPortalRecipe recipe;
     Instructions root = test::cardOpeningInstructions();
     root[4].trueTarget = 6;
     root.push_back(test::cardTreeCall(4200));  // 6
@@ -557,7 +557,7 @@ TEST(ChanceCardTrees, SaveLoadSaveGivesIdenticalBytes) {
 }
 
 TEST(ChanceCardTrees, ContinuationIdsFallBackToTheLowestFreeId) {
-    CardPortalSpec recipe = emptyPortal();
+    CardPortalRecipe recipe = emptyPortal();
     recipe.extra.push_back({kTypeBhav, 4096, 0x10, "Other", test::cardTreeBody({})});
     CardFixture f(test::buildCardPortal(recipe));
     ASSERT_TRUE(f.load());
@@ -576,7 +576,7 @@ TEST(ChanceCardTrees, ContinuationIdsFallBackToTheLowestFreeId) {
 }
 
 TEST(ChanceCardTrees, MissingRootIsCreatedUnderTheRootId) {
-    CardPortalSpec recipe;  // no trees at all
+    CardPortalRecipe recipe;  // no trees at all
     CardFixture f(test::buildCardPortal(recipe), 0x41);
     ASSERT_TRUE(f.load());
     f.db.chanceCard(0, 0)->items = {CardItem::sound(312)};
@@ -635,7 +635,7 @@ TEST(ChanceCardTrees, LaterBlockLongerThan244FailsWithoutWriting) {
 // ---- Free entries and card texts --------------------------------------------------
 
 TEST(ChanceCardTexts, DialogBytesMarkEntriesTaken) {
-    CardPortalSpec recipe = emptyPortal();
+    CardPortalRecipe recipe = emptyPortal();
     // Entry 40 only through byte 1, entry 50 only through byte 6; byte 5
     // and byte 7 are no references.
     recipe.trees.push_back({4600, {test::dialogInstruction({0, 41, 0, 0, 0, 61, 51, 71})}, "D"});
@@ -679,7 +679,7 @@ TEST(ChanceCardTexts, ACardTextInEntry255StaysTaken) {
 }
 
 TEST(ChanceCardTexts, AllocationTakesTheLowestFreeEntryAndClosesTheGap) {
-    CardPortalSpec recipe = emptyPortal();
+    CardPortalRecipe recipe = emptyPortal();
     recipe.texts = test::sampleGlobalTexts(5);
     recipe.trees.push_back(gameDialogTree());
     CardFixture f(test::buildCardPortal(recipe));
@@ -728,7 +728,7 @@ TEST(ChanceCardTexts, AllocationTakesTheLowestFreeEntryAndClosesTheGap) {
 }
 
 TEST(ChanceCardTexts, AllocationFailsWhenEntries0To255AreTaken) {
-    CardPortalSpec recipe = emptyPortal();
+    CardPortalRecipe recipe = emptyPortal();
     Instructions dialogs;
     for (int first = 1; first <= 256; first += 6) {
         std::array<std::uint8_t, 8> operands{};
@@ -751,7 +751,7 @@ TEST(ChanceCardTexts, AllocationFailsWhenEntries0To255AreTaken) {
 }
 
 TEST(ChanceCardTexts, ReleaseKeepsEntriesOtherDialogsReferTo) {
-    CardPortalSpec recipe = emptyPortal();
+    CardPortalRecipe recipe = emptyPortal();
     // A card whose text is entry 43, which every card text names via byte 1.
     recipe.trees[0] = {4124,
                        test::handLaidCardTree({{3, 0, 44, {CardItem::sound(312)}},

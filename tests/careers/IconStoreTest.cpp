@@ -24,7 +24,7 @@ Rgb rowRgb(int x, int y) {
 }
 
 std::vector<std::uint8_t> stripBytes(int width, int height) {
-    return test::buildBmp(test::rgbSpec(width, height, rowColour));
+    return test::buildBmp(test::rgbRecipe(width, height, rowColour));
 }
 
 // 84 x 1890: the popup strip of the base game, 30 icons.
@@ -149,7 +149,7 @@ TEST(IconStore, PutRefusesBadIdsAndSmallPictures) {
 }
 
 TEST(IconStore, HeadersAndPaletteAreKept) {
-    test::BmpSpec recipe;
+    test::BmpRecipe recipe;
     recipe.width = 112;
     recipe.height = 44;
     recipe.bitsPerPixel = 8;
@@ -198,7 +198,7 @@ TEST(IconStore, FailedReadKeepsTheOldStrip) {
 
 TEST(IconStore, EditedStripGoesBackAs24BitsAndReadsTheSame) {
     // An 8-bit strip is written back as 24 bits with the edit in place.
-    test::BmpSpec recipe;
+    test::BmpRecipe recipe;
     recipe.width = 84;
     recipe.height = 126;
     recipe.bitsPerPixel = 8;

@@ -37,7 +37,7 @@ protected:
         writeFileBytes(work(),
                        buildCareerContainer({sampleTrack(1, "one"), sampleTrack(2, "two", 4),
                                              sampleTrack(3, "three")}));
-        CardPortalSpec cards;
+        CardPortalRecipe cards;
         writeFileBytes(game_ / "GameData" / "Objects" / "CarPortal.iff", buildCardPortal(cards));
         writeFileBytes(game_ / "UIGraphics" / "cpanel" / "Backgrounds" / "JobIconMultiPopup.BMP",
                        encodeBitmapFile(bandedStrip(84, 63, 10)));

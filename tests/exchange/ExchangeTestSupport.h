@@ -168,7 +168,7 @@ inline Bitmap patternIcon(int width, int height, int seed) {
 }
 
 // The chunk set of one track under `id`, with the given pieces.
-struct ExchangeTrackSpec {
+struct ExchangeTrackRecipe {
     std::uint16_t id = 0;
     std::string label = "Imported";
     Bytes info = trackHeaderBody();
@@ -180,7 +180,7 @@ struct ExchangeTrackSpec {
     Bytes button = encodeBitmapFile(patternIcon(112, 22, 99));
 };
 
-inline std::vector<RawTestChunk> exchangeChunks(const ExchangeTrackSpec& t) {
+inline std::vector<RawTestChunk> exchangeChunks(const ExchangeTrackRecipe& t) {
     std::vector<RawTestChunk> chunks = {
         {kTypeCareerExchange, t.id, 0x10, t.label, t.career},
         {kTypeStr, t.id, 0x10, t.label, t.strings},
@@ -197,12 +197,12 @@ inline std::vector<RawTestChunk> exchangeChunks(const ExchangeTrackSpec& t) {
 }
 
 // A track recipe with sample career data (`levels` levels) and strings.
-inline ExchangeTrackSpec sampleExchangeTrack(std::uint16_t id, const std::string& tag,
-                                             int levels = 10) {
-    ExchangeTrackSpec recipe;
+inline ExchangeTrackRecipe sampleExchangeTrack(std::uint16_t id, const std::string& tag,
+                                               int levels = 10) {
+    ExchangeTrackRecipe recipe;
     recipe.id = id;
     recipe.label = tag;
-    TrackSpec track = sampleTrack(1, tag, levels);
+    TrackRecipe track = sampleTrack(1, tag, levels);
     recipe.career = track.careerBody;
     recipe.strings = track.stringsBody;
     return recipe;
@@ -265,12 +265,12 @@ protected:
 
     // Three tracks (ids 1, 2, 3), a card file with twelve global texts and
     // the given card trees, and icon strips of kStripIcons bands.
-    void putInstallation(const std::vector<CardSpec>& cards = {}) {
+    void putInstallation(const std::vector<CardRecipe>& cards = {}) {
         fs.putFile(workPath(),
                    buildCareerContainer(
                        {sampleTrack(1, "one"), sampleTrack(2, "two", 4), sampleTrack(3, "three")}));
         if (cards.empty()) {
-            CardPortalSpec recipe;
+            CardPortalRecipe recipe;
             fs.putFile(carPortalPath(), buildCardPortal(recipe));
         } else {
             fs.putFile(carPortalPath(), buildSampleCardPortal(cards));
@@ -284,7 +284,7 @@ protected:
         LoadRequest request;
         request.folder = kExchangeGameFolder;
         runLoader(request, *session, prompts);
-        ASSERT_EQ(request.resultCode.load(), kLoadResultOk)
+        ASSERT_EQ(request.resultCode.load(), LoadResult::Ok)
             << ::testing::PrintToString(prompts.texts());
         ASSERT_EQ(session->database.trackCount(), 3u);
         prompts.shown.clear();

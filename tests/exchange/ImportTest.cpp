@@ -15,7 +15,7 @@ protected:
         ExchangeTest::SetUp();
         fs.addFolder("C:\\exchange");
     }
-    void loadWith(const std::vector<CardSpec>& cards = {}) {
+    void loadWith(const std::vector<CardRecipe>& cards = {}) {
         putInstallation(cards);
         load();
     }
@@ -115,12 +115,12 @@ TEST_F(ImportTest, ExportedTrackComesBackOverTheSameTrack) {
 
 TEST_F(ImportTest, CardTextsLandInTheLowestFreeEntries) {
     // The card code of track id 1 refers to entries 0 (its text), 3 and 43.
-    loadWith({CardSpec{1, 0, 1, {CardItem::sound(CardItem::kSoundGood)}}});
+    loadWith({CardRecipe{1, 0, 1, {CardItem::sound(CardItem::kSoundGood)}}});
     ASSERT_EQ(session->database.chanceCard(0, 0)->textIndex, 1);
     ASSERT_FALSE(session->database.textEntryFree(0));
     ASSERT_FALSE(session->database.textEntryFree(3));
 
-    ExchangeTrackSpec recipe = sampleExchangeTrack(0, "texts");
+    ExchangeTrackRecipe recipe = sampleExchangeTrack(0, "texts");
     std::vector<TestCardRecord> records = emptyCardRecords();
     for (int level : {1, 4, 6}) {
         records[level].pairs = {{0, "text " + std::to_string(level)}};
@@ -145,7 +145,7 @@ TEST_F(ImportTest, CardTextsLandInTheLowestFreeEntries) {
 
 TEST_F(ImportTest, PredecessorLanguageCodesAreMapped) {
     loadWith();
-    ExchangeTrackSpec recipe = sampleExchangeTrack(0, "old");
+    ExchangeTrackRecipe recipe = sampleExchangeTrack(0, "old");
     recipe.info = predecessorHeaderBody();
     std::vector<TestCardRecord> records = emptyCardRecords();
     records[0].pairs = {{0, "Hello"},   {7, "Hej"},   {8, "Ola"},
@@ -168,7 +168,7 @@ TEST_F(ImportTest, CurrentFilesUseTheLanguageByteAsSlot) {
     loadWith();
     for (std::uint32_t version : {0u, 2u}) {
         SCOPED_TRACE(version);
-        ExchangeTrackSpec recipe = sampleExchangeTrack(0, "new");
+        ExchangeTrackRecipe recipe = sampleExchangeTrack(0, "new");
         recipe.info = trackHeaderBody(1, version);
         std::vector<TestCardRecord> records = emptyCardRecords();
         records[0].pairs = {{7, "Dansk"}, {8, "Svenska"}, {20, "none"}};
@@ -205,7 +205,7 @@ TEST_F(ImportTest, MissingCardTextTableFallsBackToTheTextPairs) {
 
 TEST_F(ImportTest, CardTextTableRowsAreCopiedInAllLanguages) {
     loadWith();
-    ExchangeTrackSpec recipe = sampleExchangeTrack(0, "table");
+    ExchangeTrackRecipe recipe = sampleExchangeTrack(0, "table");
     std::vector<TestCardRecord> records = emptyCardRecords();
     records[2].pairs = {{0, "ignored"}};
     records[2].items = {CardItem::sound(CardItem::kSoundGood)};
@@ -230,7 +230,7 @@ TEST_F(ImportTest, CardTextTableRowsAreCopiedInAllLanguages) {
 TEST_F(ImportTest, OverflowWarningAppearsOnceAndCardsKeepTheirItems) {
     loadWith();
     takeEntries(0, 255);
-    ExchangeTrackSpec recipe = sampleExchangeTrack(0, "many");
+    ExchangeTrackRecipe recipe = sampleExchangeTrack(0, "many");
     std::vector<TestCardRecord> records = emptyCardRecords();
     for (int level : {0, 1, 2, 3}) {
         records[level].pairs = {{0, "card " + std::to_string(level)}};
@@ -257,7 +257,7 @@ TEST_F(ImportTest, EntriesPastTheEndOfTheGlobalTextsGetTheirRows) {
     loadWith();
     ASSERT_EQ(session->database.globalTexts().rowCount(), 12u);
     takeEntries(0, 19);
-    ExchangeTrackSpec recipe = sampleExchangeTrack(0, "far");
+    ExchangeTrackRecipe recipe = sampleExchangeTrack(0, "far");
     std::vector<TestCardRecord> records = emptyCardRecords();
     records[0].pairs = {{3, "far away"}};
     records[0].items = {CardItem::sound(CardItem::kSoundGood)};
@@ -272,7 +272,7 @@ TEST_F(ImportTest, EntriesPastTheEndOfTheGlobalTextsGetTheirRows) {
 TEST_F(ImportTest, WithChanceCardsDisabledCardsComeWithoutTexts) {
     loadWith();
     session->state.chanceCardsDisabled = true;
-    ExchangeTrackSpec recipe = sampleExchangeTrack(0, "off");
+    ExchangeTrackRecipe recipe = sampleExchangeTrack(0, "off");
     std::vector<TestCardRecord> records = emptyCardRecords();
     records[5].pairs = {{0, "text"}};
     records[5].items = {CardItem::sound(CardItem::kSoundGood)};
@@ -423,7 +423,7 @@ TEST_F(ImportTest, DamagedCareerChunkKeepsTheTrackAttached) {
     // "File damaged!" leaves the career as far as decoded; a Save then still
     // writes the track into its own chunk.
     loadWith();
-    ExchangeTrackSpec recipe = sampleExchangeTrack(0, "damaged");
+    ExchangeTrackRecipe recipe = sampleExchangeTrack(0, "damaged");
     recipe.career.resize(recipe.career.size() - 10);
     EXPECT_EQ(importChunks(exchangeChunks(recipe), 0), ExchangeResult::Failed);
     EXPECT_EQ(texts(), std::vector<std::string>{"File damaged!"});

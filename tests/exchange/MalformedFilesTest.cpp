@@ -33,7 +33,7 @@ protected:
 
 struct MessageCase {
     std::string name;
-    std::function<void(ExchangeTrackSpec&)> damage;
+    std::function<void(ExchangeTrackRecipe&)> damage;
     std::string message;
     std::string caption = "Error!";
 };
@@ -42,56 +42,58 @@ TEST_F(MalformedFilesTest, EachDamageHasItsMessage) {
     const Bytes card = cardBody(emptyCardRecords());
     const std::vector<MessageCase> cases = {
         {"header of three bytes",
-         [](ExchangeTrackSpec& s) {
+         [](ExchangeTrackRecipe& s) {
              s.info = Bytes{1, 0, 0};
          },
          "Incorrect information header!"},
-        {"type 5", [](ExchangeTrackSpec& s) { s.info = trackHeaderBody(5, 2); }, "Incorrect type!"},
-        {"no version field", [](ExchangeTrackSpec& s) { s.info = Bytes{1, 0, 0, 0, 2, 0}; },
+        {"type 5", [](ExchangeTrackRecipe& s) { s.info = trackHeaderBody(5, 2); },
+         "Incorrect type!"},
+        {"no version field", [](ExchangeTrackRecipe& s) { s.info = Bytes{1, 0, 0, 0, 2, 0}; },
          "Incorrect Information header!"},
-        {"no text length", [](ExchangeTrackSpec& s) { s.info = Bytes{1, 0, 0, 0, 2, 0, 0, 0, 28}; },
+        {"no text length",
+         [](ExchangeTrackRecipe& s) { s.info = Bytes{1, 0, 0, 0, 2, 0, 0, 0, 28}; },
          "Incorrect Information header!"},
         {"text longer than the header",
-         [](ExchangeTrackSpec& s) {
+         [](ExchangeTrackRecipe& s) {
              s.info = trackHeaderBody();
              s.info[8] = 29;
          },
          "Incorrect Information header!"},
-        {"version 3", [](ExchangeTrackSpec& s) { s.info = trackHeaderBody(1, 3); },
+        {"version 3", [](ExchangeTrackRecipe& s) { s.info = trackHeaderBody(1, 3); },
          "Unknown version! Please download the newest version of Jobforge!", "Error"},
-        {"no career chunk", [](ExchangeTrackSpec& s) { s.career.clear(); },
+        {"no career chunk", [](ExchangeTrackRecipe& s) { s.career.clear(); },
          "Can't load the career resource!"},
-        {"career chunk with a wrong magic", [](ExchangeTrackSpec& s) { s.career[8] ^= 0xFF; },
+        {"career chunk with a wrong magic", [](ExchangeTrackRecipe& s) { s.career[8] ^= 0xFF; },
          "File damaged!"},
-        {"no strings", [](ExchangeTrackSpec& s) { s.strings.clear(); },
+        {"no strings", [](ExchangeTrackRecipe& s) { s.strings.clear(); },
          "Can't load the strings resource!"},
         {"strings with language byte 0",
-         [](ExchangeTrackSpec& s) { s.strings = Bytes{0xFD, 0xFF, 1, 0, 0, 'a', 0, 0}; },
+         [](ExchangeTrackRecipe& s) { s.strings = Bytes{0xFD, 0xFF, 1, 0, 0, 'a', 0, 0}; },
          "File damaged!"},
-        {"no cards", [](ExchangeTrackSpec& s) { s.cards.clear(); },
+        {"no cards", [](ExchangeTrackRecipe& s) { s.cards.clear(); },
          "Can't load the cards resource!"},
-        {"cards with a wrong magic", [](ExchangeTrackSpec& s) { s.cards[0] = 'X'; },
+        {"cards with a wrong magic", [](ExchangeTrackRecipe& s) { s.cards[0] = 'X'; },
          "Incorrect cards resource!"},
-        {"nine card records", [](ExchangeTrackSpec& s) { s.cards[4] = 9; },
+        {"nine card records", [](ExchangeTrackRecipe& s) { s.cards[4] = 9; },
          "Incorrect cards resource!"},
-        {"cards of four bytes", [](ExchangeTrackSpec& s) { s.cards.resize(4); },
+        {"cards of four bytes", [](ExchangeTrackRecipe& s) { s.cards.resize(4); },
          "Incorrect cards resource!"},
-        {"cards ending before the tenth record", [](ExchangeTrackSpec& s) { s.cards.pop_back(); },
+        {"cards ending before the tenth record", [](ExchangeTrackRecipe& s) { s.cards.pop_back(); },
          "Incorrect cards resource!"},
         {"text pair without its end",
-         [](ExchangeTrackSpec& s) {
+         [](ExchangeTrackRecipe& s) {
              s.cards.resize(8);
              s.cards.insert(s.cards.end(), {0, 'a', 'b', 'c'});
          },
          "Incorrect cards resource!"},
         {"text pairs without 0xFF",
-         [](ExchangeTrackSpec& s) {
+         [](ExchangeTrackRecipe& s) {
              s.cards.resize(8);
              s.cards.insert(s.cards.end(), {0, 'a', 0, 1, 'b', 0});
          },
          "Incorrect cards resource!"},
         {"item count past the end",
-         [](ExchangeTrackSpec& s) {
+         [](ExchangeTrackRecipe& s) {
              s.cards[9] = 0xFF;
              s.cards[10] = 0xFF;
              s.cards[11] = 0xFF;
@@ -99,31 +101,31 @@ TEST_F(MalformedFilesTest, EachDamageHasItsMessage) {
          },
          "Incorrect cards resource!"},
         {"more items than a card holds",
-         [](ExchangeTrackSpec& s) {
+         [](ExchangeTrackRecipe& s) {
              std::vector<TestCardRecord> records = emptyCardRecords();
              records[0].items.assign(257, CardItem::sound(312));
              s.cards = cardBody(records);
          },
          "Incorrect cards resource!"},
-        {"no popup", [](ExchangeTrackSpec& s) { s.popup.clear(); },
+        {"no popup", [](ExchangeTrackRecipe& s) { s.popup.clear(); },
          "Can't load the popup resource!"},
         {"popup of the button's size",
-         [](ExchangeTrackSpec& s) { s.popup = encodeBitmapFile(patternIcon(112, 22, 3)); },
+         [](ExchangeTrackRecipe& s) { s.popup = encodeBitmapFile(patternIcon(112, 22, 3)); },
          "Couldn't load the popup bitmap!"},
         {"popup that is no bitmap",
-         [](ExchangeTrackSpec& s) {
+         [](ExchangeTrackRecipe& s) {
              s.popup = Bytes{'B', 'M', 1};
          },
          "Couldn't load the popup bitmap!"},
-        {"no button", [](ExchangeTrackSpec& s) { s.button.clear(); },
+        {"no button", [](ExchangeTrackRecipe& s) { s.button.clear(); },
          "Can't load the button resource!"},
         {"button of the popup's size",
-         [](ExchangeTrackSpec& s) { s.button = encodeBitmapFile(patternIcon(84, 63, 3)); },
+         [](ExchangeTrackRecipe& s) { s.button = encodeBitmapFile(patternIcon(84, 63, 3)); },
          "Couldn't load the button bitmap!"},
     };
     for (const MessageCase& c : cases) {
         SCOPED_TRACE(c.name);
-        ExchangeTrackSpec recipe = sampleExchangeTrack(0, "stranger");
+        ExchangeTrackRecipe recipe = sampleExchangeTrack(0, "stranger");
         c.damage(recipe);
         std::vector<RawTestChunk> chunks = exchangeChunks(recipe);
         // An empty body stands for a missing chunk.
@@ -154,7 +156,7 @@ TEST_F(MalformedFilesTest, IconsThatTheStoreCannotTake) {
         *std::make_unique<MemoryFile>(encodeBitmapFile(Bitmap(84, 63 * 2)))));
     ASSERT_TRUE(session->icons.readButtonStrip(
         *std::make_unique<MemoryFile>(encodeBitmapFile(Bitmap(112, 22 * 3)))));
-    ExchangeTrackSpec recipe = sampleExchangeTrack(0, "icons");
+    ExchangeTrackRecipe recipe = sampleExchangeTrack(0, "icons");
     EXPECT_EQ(importBytes(buildContainerBytes(exchangeChunks(recipe))),
               std::vector<PromptMessage>{errorMessage("Couldn't set the popup bitmap!", "Error!")});
     ASSERT_TRUE(session->icons.readPopupStrip(
@@ -170,7 +172,7 @@ TEST_F(MalformedFilesTest, CardChunkIsCheckedWholeBeforeAnyCardChanges) {
     CareerTrack& track = *session->database.track(1);
     track.cards[0].items = {CardItem::sound(311)};
     const TrackCards before = track.cards;
-    ExchangeTrackSpec recipe = sampleExchangeTrack(0, "cards");
+    ExchangeTrackRecipe recipe = sampleExchangeTrack(0, "cards");
     recipe.cards.resize(recipe.cards.size() - 1);  // the last record loses a byte
     importBytes(buildContainerBytes(exchangeChunks(recipe)));
     EXPECT_EQ(track.cards, before);

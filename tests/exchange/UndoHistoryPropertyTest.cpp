@@ -83,7 +83,7 @@ protected:
         LoadRequest request;
         request.folder = kFolder;
         runLoader(request, document.session(), prompts);
-        ASSERT_EQ(request.resultCode.load(), kLoadResultOk);
+        ASSERT_EQ(request.resultCode.load(), LoadResult::Ok);
         ASSERT_FALSE(document.session().state.chanceCardsDisabled);
     }
 

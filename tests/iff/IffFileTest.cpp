@@ -20,7 +20,7 @@ protected:
     IffFileTable table{systemFileSystem()};
 
     // Registers bytes as an in-memory container and parses it.
-    int openBytes(const std::vector<std::uint8_t>& bytes, int* error = nullptr) {
+    int openBytes(const std::vector<std::uint8_t>& bytes, IffParseError* error = nullptr) {
         MemoryFile file(bytes);
         int slot = table.openMemory(file, "test.iff", false);
         EXPECT_NE(slot, 0);
@@ -126,22 +126,22 @@ TEST_F(IffFileTest, LabelIsCutTo63AndReadUpTo64) {
 }
 
 TEST_F(IffFileTest, ParseErrors) {
-    int error = 0;
+    IffParseError error{};
     std::vector<std::uint8_t> bad = buildIff({});
     bad[3] = 'X';
     EXPECT_LT(openBytes(bad, &error), 0);
-    EXPECT_EQ(error, kParseNotIff);
+    EXPECT_EQ(error, IffParseError::NotIff);
 
     std::vector<std::uint8_t> version = buildIff({}, "2.1");
     EXPECT_LT(openBytes(version, &error), 0);
-    EXPECT_EQ(error, kParseBadVersion);
+    EXPECT_EQ(error, IffParseError::BadVersion);
 
     std::vector<std::uint8_t> oddByte8 = buildIff({}, "2.0");
     oddByte8[8] = '#';
     EXPECT_GT(openBytes(oddByte8), 0);
 
     EXPECT_FALSE(table.parse(0, &error));
-    EXPECT_EQ(error, kParseBadSlot);
+    EXPECT_EQ(error, IffParseError::BadSlot);
     EXPECT_FALSE(table.parse(9999, &error));
 }
 

@@ -1,6 +1,7 @@
 // Start-up discovery against the in-memory settings store.
 #include <gtest/gtest.h>
 
+#include "platform/Messages.h"
 #include "platform/SettingsStore.h"
 #include "startup/Startup.h"
 
@@ -44,7 +45,7 @@ TEST_F(DiscoveryTest, MissingGameKeyFailsAndWritesNothing) {
     EXPECT_TRUE(store.createdPaths().empty());
     EXPECT_FALSE(store.hasKey(kOwnKeyPath));
     EXPECT_EQ(std::string(kRegistryErrorText), "Can't load SIMS registry info!");
-    EXPECT_EQ(std::string(kRegistryErrorCaption), "Error");
+    EXPECT_EQ(std::string(kErrorCaption), "Error");
 }
 
 TEST_F(DiscoveryTest, FolderGetsOneBackslash) {

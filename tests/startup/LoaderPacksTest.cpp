@@ -37,12 +37,12 @@ protected:
 TEST_F(LoaderPacksTest, NoQuestionWhenNothingIsNew) {
     putInstallation();
     setPacks(0x0F, 0x0F);
-    ASSERT_EQ(load(), kLoadResultOk);
+    ASSERT_EQ(load(), LoadResult::Ok);
     EXPECT_EQ(questionsAsked(), 0);
     EXPECT_EQ(storedPacks(), -1);
     // Fewer packs than known is no change either.
     setPacks(0x0F, 0x03);
-    ASSERT_EQ(reload(), kLoadResultOk);
+    ASSERT_EQ(reload(), LoadResult::Ok);
     EXPECT_EQ(questionsAsked(), 0);
 }
 
@@ -55,7 +55,7 @@ TEST_F(LoaderPacksTest, FirstRunWithTheBaseGameAsksOnceWhateverTheAnswer) {
         putInstallation();
         setPacks(0x00, 0x01);
         prompts.answers = {answer};
-        ASSERT_EQ(load(), kLoadResultOk);
+        ASSERT_EQ(load(), LoadResult::Ok);
         EXPECT_EQ(prompts.shown, std::vector<PromptMessage>{kQuestion});
         EXPECT_EQ(storedPacks(), 0x01);
         EXPECT_EQ(session->state.installation.knownPacks, 0x01u);
@@ -63,7 +63,7 @@ TEST_F(LoaderPacksTest, FirstRunWithTheBaseGameAsksOnceWhateverTheAnswer) {
         EXPECT_EQ(popupShade(), kLooseShade);
         EXPECT_EQ(buttonShade(), kLooseShade);
         // The next load does not ask again.
-        ASSERT_EQ(reload(), kLoadResultOk);
+        ASSERT_EQ(reload(), LoadResult::Ok);
         EXPECT_EQ(questionsAsked(), 1);
     }
 }
@@ -72,7 +72,7 @@ TEST_F(LoaderPacksTest, AFirstPackAfterTheBaseGameResetsTheIcons) {
     putInstallation();
     setPacks(0x01, 0x03);
     prompts.answers = {PromptAnswer::Yes};
-    ASSERT_EQ(load(), kLoadResultOk);
+    ASSERT_EQ(load(), LoadResult::Ok);
     EXPECT_EQ(prompts.shown, std::vector<PromptMessage>{kQuestion});
     // Deleted and extracted afresh from the archive.
     EXPECT_EQ(popupShade(), kArchiveShade);
@@ -87,7 +87,7 @@ TEST_F(LoaderPacksTest, AnsweringNoKeepsTheIconsAndStoresTheMask) {
     putInstallation();
     setPacks(0x01, 0x03);
     prompts.answers = {PromptAnswer::No};
-    ASSERT_EQ(load(), kLoadResultOk);
+    ASSERT_EQ(load(), LoadResult::Ok);
     EXPECT_EQ(popupShade(), kLooseShade);
     EXPECT_EQ(storedPacks(), 0x03);
 }
@@ -104,7 +104,7 @@ TEST_P(ResetRuleTest, YesResetsOnlyWhereTheRuleSays) {
     putInstallation();
     setPacks(GetParam().known, GetParam().installed);
     prompts.answers = {PromptAnswer::Yes};
-    ASSERT_EQ(load(), kLoadResultOk);
+    ASSERT_EQ(load(), LoadResult::Ok);
     EXPECT_EQ(questionsAsked(), 1);
     EXPECT_EQ(popupShade(), GetParam().reset ? kArchiveShade : kLooseShade);
     EXPECT_EQ(buttonShade(), GetParam().reset ? kArchiveShade : kLooseShade);
@@ -132,13 +132,13 @@ TEST_F(LoaderPacksTest, AResetNeedsBothStripsInTheArchives) {
     putIconArchive("UIGraphics.far", kPopupIconName, "");
     setPacks(0x01, 0x03);
     prompts.answers = {PromptAnswer::Yes, PromptAnswer::Yes};
-    ASSERT_EQ(load(), kLoadResultOk);
+    ASSERT_EQ(load(), LoadResult::Ok);
     // Nothing deleted, mask not saved: the question comes back.
     EXPECT_EQ(popupShade(), kLooseShade);
     EXPECT_EQ(buttonShade(), kLooseShade);
     EXPECT_EQ(storedPacks(), -1);
     EXPECT_EQ(session->state.installation.knownPacks, 0x01u);
-    ASSERT_EQ(reload(), kLoadResultOk);
+    ASSERT_EQ(reload(), LoadResult::Ok);
     EXPECT_EQ(questionsAsked(), 2);
     // The archive slots used for the check were closed again.
     std::size_t open = 0;
@@ -153,7 +153,7 @@ TEST_F(LoaderPacksTest, ARefusedDeletionLeavesTheMaskUnsaved) {
     ASSERT_TRUE(fs.setReadOnly(buttonPath()));
     setPacks(0x01, 0x03);
     prompts.answers = {PromptAnswer::Yes};
-    ASSERT_EQ(load(), kLoadResultOk);
+    ASSERT_EQ(load(), LoadResult::Ok);
     // The popup strip was deleted and extracted again; the button strip stays.
     EXPECT_EQ(popupShade(), kArchiveShade);
     EXPECT_EQ(buttonShade(), kLooseShade);
@@ -167,14 +167,14 @@ TEST_F(LoaderPacksTest, AResetWithoutLooseFilesIsFine) {
     putIconArchive();
     setPacks(0x01, 0x03);
     prompts.answers = {PromptAnswer::Yes};
-    ASSERT_EQ(load(), kLoadResultOk);
+    ASSERT_EQ(load(), LoadResult::Ok);
     EXPECT_EQ(popupShade(), kArchiveShade);
     EXPECT_EQ(storedPacks(), 0x03);
 }
 
 TEST_F(LoaderPacksTest, AResetClosesTheIconFilesOfAnEarlierLoad) {
     putInstallation();
-    ASSERT_EQ(load(), kLoadResultOk);
+    ASSERT_EQ(load(), LoadResult::Ok);
     ASSERT_TRUE(session->popupIconFile);
     // Straight into the check, with the strip files still open.
     setPacks(0x01, 0x03);
@@ -192,11 +192,11 @@ TEST_F(LoaderPacksTest, AFailedRegistryWriteUpdatesTheMaskInMemoryOnly) {
     settings.removeKey(kOwnKeyPath);
     settings.setCreateFails(true);
     setPacks(0x03, 0x07);
-    ASSERT_EQ(load(), kLoadResultOk);
+    ASSERT_EQ(load(), LoadResult::Ok);
     EXPECT_EQ(session->state.installation.knownPacks, 0x07u);
     EXPECT_FALSE(settings.hasKey(kOwnKeyPath));
     // Within the run the question is not asked again.
-    ASSERT_EQ(reload(), kLoadResultOk);
+    ASSERT_EQ(reload(), LoadResult::Ok);
     EXPECT_EQ(questionsAsked(), 1);
 }
 

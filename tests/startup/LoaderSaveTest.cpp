@@ -22,7 +22,7 @@ protected:
         session->state.installation.installedPacks = 0x01;
         session->state.installation.knownPacks = 0x01;
         putInstallation();
-        ASSERT_EQ(load(), kLoadResultOk);
+        ASSERT_EQ(load(), LoadResult::Ok);
         ASSERT_TRUE(prompts.shown.empty());
         original = snapshot();
         edit();
@@ -76,7 +76,7 @@ TEST_F(LoaderSaveTest, AllFourStepsWriteTheirFiles) {
 
     // The reload that follows a save reads the edits back.
     prompts.statuses.clear();
-    ASSERT_EQ(reload(), kLoadResultOk);
+    ASSERT_EQ(reload(), LoadResult::Ok);
     EXPECT_TRUE(prompts.shown.empty());
     EXPECT_EQ(session->database.track(0)->career.internalCareerName, "Renamed");
     Bitmap icon;

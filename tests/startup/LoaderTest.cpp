@@ -18,7 +18,7 @@ PromptMessage error(const char* text) {
 
 TEST_F(LoaderTest, ACompleteLoadFillsTheSession) {
     putInstallation();
-    ASSERT_EQ(load(), kLoadResultOk);
+    ASSERT_EQ(load(), LoadResult::Ok);
     EXPECT_TRUE(prompts.shown.empty());
     EXPECT_EQ(prompts.statuses, expectedStatuses("Work.iff"));
     EXPECT_FALSE(session->state.chanceCardsDisabled);
@@ -46,14 +46,14 @@ TEST_F(LoaderTest, AFolderWithoutItsSeparatorIsCompleted) {
     LoadRequest request;
     request.folder = "C:\\Games\\The Sims";
     runLoader(request, *session, prompts);
-    EXPECT_EQ(request.resultCode.load(), kLoadResultOk);
+    EXPECT_EQ(request.resultCode.load(), LoadResult::Ok);
     EXPECT_TRUE(prompts.shown.empty());
 }
 
 TEST_F(LoaderTest, FirstStartWithoutCarPortalThenReload) {
     putInstallation();
     ASSERT_TRUE(fs.deleteFile(carPortalPath()) == DeleteResult::Deleted);
-    ASSERT_EQ(load(), kLoadResultOk);
+    ASSERT_EQ(load(), LoadResult::Ok);
     EXPECT_EQ(prompts.shown, std::vector<PromptMessage>{warning(kCarPortalMissingText)});
     // No CarPortal status and no chance-card step.
     EXPECT_EQ(prompts.statuses,
@@ -62,7 +62,7 @@ TEST_F(LoaderTest, FirstStartWithoutCarPortalThenReload) {
 
     prompts.shown.clear();
     prompts.statuses.clear();
-    ASSERT_EQ(reload(), kLoadResultOk);
+    ASSERT_EQ(reload(), LoadResult::Ok);
     // No CarPortal warning this time, but the card step runs and fails.
     EXPECT_EQ(prompts.shown, std::vector<PromptMessage>{warning(kCannotLoadCardsText)});
     EXPECT_EQ(prompts.statuses,
@@ -76,10 +76,10 @@ TEST_F(LoaderTest, ReloadAfterTheCardFileCameBack) {
     putInstallation();
     const Bytes cards = *fs.fileBytes(carPortalPath());
     ASSERT_TRUE(fs.deleteFile(carPortalPath()) == DeleteResult::Deleted);
-    ASSERT_EQ(load(), kLoadResultOk);
+    ASSERT_EQ(load(), LoadResult::Ok);
     fs.putFile(carPortalPath(), cards);
     prompts.shown.clear();
-    ASSERT_EQ(reload(), kLoadResultOk);
+    ASSERT_EQ(reload(), LoadResult::Ok);
     EXPECT_TRUE(prompts.shown.empty());
     EXPECT_FALSE(session->state.chanceCardsDisabled);
 }
@@ -89,14 +89,14 @@ TEST_F(LoaderTest, ADamagedCardFileSkipsTheCardStep) {
     Bytes cards = sampleCardFile();
     cards.resize(cards.size() - 3);  // the last body runs past the end
     fs.putFile(carPortalPath(), cards);
-    ASSERT_EQ(load(), kLoadResultOk);
+    ASSERT_EQ(load(), LoadResult::Ok);
     EXPECT_EQ(prompts.shown, std::vector<PromptMessage>{warning(kCarPortalDamagedText)});
     EXPECT_EQ(prompts.statuses, expectedStatuses("Work.iff", false));
     EXPECT_TRUE(session->state.chanceCardsDisabled);
 
     // A reload after the damage: no warning for the file, the cards fail.
     prompts.shown.clear();
-    ASSERT_EQ(reload(), kLoadResultOk);
+    ASSERT_EQ(reload(), LoadResult::Ok);
     EXPECT_EQ(prompts.shown, std::vector<PromptMessage>{warning(kCannotLoadCardsText)});
     EXPECT_TRUE(session->state.chanceCardsDisabled);
 }
@@ -104,7 +104,7 @@ TEST_F(LoaderTest, ADamagedCardFileSkipsTheCardStep) {
 TEST_F(LoaderTest, ACardFileThatIsNoContainerIsClosedAgain) {
     putInstallation();
     fs.putFile(carPortalPath(), std::string("not a container at all, just some text"));
-    ASSERT_EQ(load(), kLoadResultOk);
+    ASSERT_EQ(load(), LoadResult::Ok);
     EXPECT_EQ(prompts.shown, std::vector<PromptMessage>{warning(kCarPortalMissingText)});
     EXPECT_FALSE(fs.isOpen(carPortalPath()));
     EXPECT_FALSE(session->cardView.file() != nullptr &&
@@ -116,7 +116,7 @@ TEST_F(LoaderTest, CardsThatCannotBeReadDisableCardEditing) {
     // The texts table is missing.
     fs.putFile(carPortalPath(),
                buildContainerBytes({{kTypeBcon, 4097, 0x10, "Options", buildBconBody(8, {})}}));
-    ASSERT_EQ(load(), kLoadResultOk);
+    ASSERT_EQ(load(), LoadResult::Ok);
     EXPECT_EQ(prompts.shown, std::vector<PromptMessage>{warning(kCannotLoadCardsText)});
     EXPECT_EQ(prompts.statuses, expectedStatuses("Work.iff"));
     EXPECT_TRUE(session->state.chanceCardsDisabled);
@@ -127,7 +127,7 @@ TEST_F(LoaderTest, CareersIffWhenWorkIffIsMissing) {
     ASSERT_TRUE(fs.deleteFile(workPath()) == DeleteResult::Deleted);
     fs.putFile(careersIffPath(), sampleCareerFile("iff"));
     fs.putFile(careersPath(), sampleCareerFile("plain"));
-    ASSERT_EQ(load(), kLoadResultOk);
+    ASSERT_EQ(load(), LoadResult::Ok);
     EXPECT_EQ(prompts.statuses, expectedStatuses("Careers.iff"));
     EXPECT_EQ(session->careerFileName, "Careers.iff");
     EXPECT_EQ(session->database.track(0)->career.internalCareerName, "iff1");
@@ -138,7 +138,7 @@ TEST_F(LoaderTest, TheExtensionlessCareersFileIsShownAsCareersIff) {
     putInstallation();
     ASSERT_TRUE(fs.deleteFile(workPath()) == DeleteResult::Deleted);
     fs.putFile(careersPath(), sampleCareerFile("plain"));
-    ASSERT_EQ(load(), kLoadResultOk);
+    ASSERT_EQ(load(), LoadResult::Ok);
     EXPECT_EQ(prompts.statuses, expectedStatuses("Careers.iff"));
     EXPECT_EQ(session->careerFileName, "Careers.iff");
     EXPECT_EQ(session->database.track(0)->career.internalCareerName, "plain1");
@@ -149,7 +149,7 @@ TEST_F(LoaderTest, AWorkFileThatIsNoContainerFallsBackAndIsClosed) {
     putInstallation();
     fs.putFile(workPath(), std::string("garbage"));
     fs.putFile(careersIffPath(), sampleCareerFile("iff"));
-    ASSERT_EQ(load(), kLoadResultOk);
+    ASSERT_EQ(load(), LoadResult::Ok);
     EXPECT_EQ(session->careerFileName, "Careers.iff");
     EXPECT_FALSE(fs.isOpen(workPath()));
     EXPECT_TRUE(fs.isOpen(careersIffPath()));
@@ -161,7 +161,7 @@ TEST_F(LoaderTest, TheCareerFileIsExtractedFromTheExpansionArchives) {
     ASSERT_TRUE(fs.deleteFile(workPath()) == DeleteResult::Deleted);
     fs.putFile(gamePath("ExpansionShared\\ExpansionShared.far"),
                buildFarArchive({{"Work.iff", work}}));
-    ASSERT_EQ(load(), kLoadResultOk);
+    ASSERT_EQ(load(), LoadResult::Ok);
     EXPECT_EQ(session->careerFileName, "Work.iff");
     EXPECT_EQ(fs.fileBytes(workPath()), work);
 }
@@ -179,7 +179,7 @@ TEST_P(MissingCareerFileTest, TheWordingFollowsTheInstalledPacks) {
     ASSERT_TRUE(fs.deleteFile(workPath()) == DeleteResult::Deleted);
     session->state.installation.installedPacks = GetParam().installedPacks;
     session->state.installation.knownPacks = GetParam().installedPacks;
-    ASSERT_EQ(load(), kLoadResultCancel);
+    ASSERT_EQ(load(), LoadResult::Cancel);
     EXPECT_EQ(prompts.shown, std::vector<PromptMessage>{error(GetParam().text)});
     EXPECT_EQ(prompts.statuses, std::vector<std::string>{kStatusCarPortal});
     EXPECT_FALSE(session->popupIconFile);
@@ -198,7 +198,7 @@ TEST_F(LoaderTest, ACareerBodyThatCannotBeReadIsAnInvalidCareersFile) {
     Bytes work = sampleCareerFile();
     work.resize(work.size() - 5);
     fs.putFile(workPath(), work);
-    ASSERT_EQ(load(), kLoadResultCancel);
+    ASSERT_EQ(load(), LoadResult::Cancel);
     EXPECT_EQ(prompts.shown, std::vector<PromptMessage>{error(kInvalidCareersText)});
     EXPECT_EQ(prompts.statuses, (std::vector<std::string>{kStatusCarPortal, "Work.iff"}));
 }
@@ -206,7 +206,7 @@ TEST_F(LoaderTest, ACareerBodyThatCannotBeReadIsAnInvalidCareersFile) {
 TEST_F(LoaderTest, ACareerFileWithoutTracksCannotBeLoaded) {
     putInstallation();
     fs.putFile(workPath(), buildContainerBytes({{kTypeStr, 1, 0x10, "", buildStrBody(-1, {})}}));
-    ASSERT_EQ(load(), kLoadResultCancel);
+    ASSERT_EQ(load(), LoadResult::Cancel);
     EXPECT_EQ(prompts.shown, std::vector<PromptMessage>{error(kCannotLoadCareersText)});
     EXPECT_EQ(prompts.statuses,
               (std::vector<std::string>{kStatusCarPortal, "Work.iff", kStatusLoadingCareers}));
@@ -220,7 +220,7 @@ TEST_F(LoaderTest, CancelWhileAWarningIsOpenStopsAtTheNextCheckPoint) {
     prompts.onShow = [&](const PromptMessage&) { request.cancelRequested.store(1); };
     runLoader(request, *session, prompts);
     EXPECT_EQ(request.finished.load(), 1);
-    EXPECT_EQ(request.resultCode.load(), kLoadResultCancel);
+    EXPECT_EQ(request.resultCode.load(), LoadResult::Cancel);
     // The box was answered; nothing after the check point ran.
     EXPECT_EQ(prompts.shown, std::vector<PromptMessage>{warning(kCarPortalMissingText)});
     EXPECT_TRUE(prompts.statuses.empty());
@@ -235,7 +235,7 @@ TEST_F(LoaderTest, CancelBeforeTheStartLoadsNothing) {
     request.cancelRequested.store(1);
     runLoader(request, *session, prompts);
     EXPECT_EQ(request.finished.load(), 1);
-    EXPECT_EQ(request.resultCode.load(), kLoadResultCancel);
+    EXPECT_EQ(request.resultCode.load(), LoadResult::Cancel);
     EXPECT_TRUE(prompts.statuses.empty());
     EXPECT_FALSE(fs.isOpen(carPortalPath()));
 }
@@ -251,7 +251,7 @@ TEST_F(LoaderTest, CancelDuringTheIconStepStillLoadsTheIcons) {
     };
     runLoader(request, *session, prompts);
     EXPECT_EQ(request.finished.load(), 1);
-    EXPECT_EQ(request.resultCode.load(), kLoadResultCancel);
+    EXPECT_EQ(request.resultCode.load(), LoadResult::Cancel);
     EXPECT_TRUE(prompts.shown.empty());
     EXPECT_TRUE(session->icons.hasPopupStrip());
     EXPECT_TRUE(session->icons.hasButtonStrip());
@@ -268,17 +268,17 @@ TEST_F(LoaderTest, CancelAfterCareerFileStopsBeforeReadingItsBodies) {
         }
     };
     runLoader(request, *session, prompts);
-    EXPECT_EQ(request.resultCode.load(), kLoadResultCancel);
+    EXPECT_EQ(request.resultCode.load(), LoadResult::Cancel);
     EXPECT_EQ(prompts.statuses, (std::vector<std::string>{kStatusCarPortal, "Work.iff"}));
     EXPECT_EQ(session->database.trackCount(), 0u);
 }
 
 TEST_F(LoaderTest, AReloadClosesThePreviousCareerContainer) {
     putInstallation();
-    ASSERT_EQ(load(), kLoadResultOk);
+    ASSERT_EQ(load(), LoadResult::Ok);
     const int firstSlot = session->careerView.slot();
     prompts.statuses.clear();
-    ASSERT_EQ(reload(), kLoadResultOk);
+    ASSERT_EQ(reload(), LoadResult::Ok);
     EXPECT_EQ(prompts.statuses, expectedStatuses("Work.iff"));
     EXPECT_NE(session->careerView.slot(), 0);
     if (session->careerView.slot() != firstSlot) {
@@ -288,14 +288,14 @@ TEST_F(LoaderTest, AReloadClosesThePreviousCareerContainer) {
     // Reloading again and again does not pile up containers.
     const std::size_t slots = session->table.slotCount();
     for (int i = 0; i < 5; ++i) {
-        ASSERT_EQ(reload(), kLoadResultOk);
+        ASSERT_EQ(reload(), LoadResult::Ok);
     }
     EXPECT_EQ(session->table.slotCount(), slots);
 }
 
 TEST_F(LoaderTest, PrepareReloadLetsGoOfTheGameFiles) {
     putInstallation();
-    ASSERT_EQ(load(), kLoadResultOk);
+    ASSERT_EQ(load(), LoadResult::Ok);
     prepareReload(*session);
     EXPECT_FALSE(fs.isOpen(workPath()));
     EXPECT_FALSE(fs.isOpen(carPortalPath()));
@@ -315,7 +315,7 @@ TEST_F(LoaderTest, MissingIconsAreExtractedFromTheArchive) {
     putInstallation();
     ASSERT_TRUE(fs.deleteFile(popupPath()) == DeleteResult::Deleted);
     ASSERT_TRUE(fs.deleteFile(buttonPath()) == DeleteResult::Deleted);
-    ASSERT_EQ(load(), kLoadResultOk);
+    ASSERT_EQ(load(), LoadResult::Ok);
     EXPECT_EQ(popupShade(), kArchiveShade);
     EXPECT_EQ(buttonShade(), kArchiveShade);
     EXPECT_EQ(fs.fileBytes(popupPath()), popupStripFile(kArchiveShade));
@@ -328,7 +328,7 @@ TEST_F(LoaderTest, IconFoldersAreCreatedForTheExtraction) {
     fs.putFile(carPortalPath(), sampleCardFile());
     putIconArchive();
     ASSERT_FALSE(fs.isFolder(interfaceFolder() + "cpanel"));
-    ASSERT_EQ(load(), kLoadResultOk);
+    ASSERT_EQ(load(), LoadResult::Ok);
     EXPECT_TRUE(fs.isFolder(interfaceFolder() + "cpanel\\Backgrounds"));
     EXPECT_TRUE(fs.isFolder(interfaceFolder() + "cpanel\\Buttons"));
     EXPECT_TRUE(fs.isFile(popupPath()));
@@ -339,7 +339,7 @@ TEST_F(LoaderTest, ArchiveEntryNamesMatchInAnyCase) {
     fs.putFile(carPortalPath(), sampleCardFile());
     putIconArchive("ui.FaR", "CPANEL\\backgrounds\\jobiconmultipopup.bmp",
                    "cPanel\\BUTTONS\\JobIconMultiButton.bmp");
-    ASSERT_EQ(load(), kLoadResultOk);
+    ASSERT_EQ(load(), LoadResult::Ok);
     EXPECT_EQ(popupShade(), kArchiveShade);
     EXPECT_EQ(buttonShade(), kArchiveShade);
 }
@@ -350,7 +350,7 @@ TEST_F(LoaderTest, TheFirstArchiveWithAMatchWins) {
     putIconArchive("a.far", "", "", 1);  // no strips in the first archive
     putIconArchive("b.far", kPopupIconName, kButtonIconName, 50);
     putIconArchive("c.far", kPopupIconName, kButtonIconName, 90);
-    ASSERT_EQ(load(), kLoadResultOk);
+    ASSERT_EQ(load(), LoadResult::Ok);
     EXPECT_EQ(popupShade(), 50);
     EXPECT_EQ(buttonShade(), 50);
 }
@@ -360,14 +360,14 @@ TEST_F(LoaderTest, AnUnreadableArchiveIsSkipped) {
     fs.putFile(carPortalPath(), sampleCardFile());
     fs.putFile(interfaceFolder() + "broken.far", std::string("FAR!byAZ\x01"));
     putIconArchive("good.far");
-    ASSERT_EQ(load(), kLoadResultOk);
+    ASSERT_EQ(load(), LoadResult::Ok);
     EXPECT_EQ(popupShade(), kArchiveShade);
 }
 
 TEST_F(LoaderTest, AReadOnlyIconFileIsOpenedAfterClearingTheAttribute) {
     putInstallation();
     ASSERT_TRUE(fs.setReadOnly(popupPath()));
-    ASSERT_EQ(load(), kLoadResultOk);
+    ASSERT_EQ(load(), LoadResult::Ok);
     EXPECT_FALSE(fs.isReadOnly(popupPath()));
     EXPECT_EQ(popupShade(), kLooseShade);
     EXPECT_TRUE(fs.isOpen(popupPath()));
@@ -378,7 +378,7 @@ TEST_F(LoaderTest, APopupStripMissingEverywhereFailsTheLoad) {
     fs.putFile(carPortalPath(), sampleCardFile());
     fs.putFile(buttonPath(), buttonStripFile(kLooseShade));
     putIconArchive("UIGraphics.far", "", kButtonIconName);
-    ASSERT_EQ(load(), kLoadResultCancel);
+    ASSERT_EQ(load(), LoadResult::Cancel);
     EXPECT_EQ(prompts.shown, std::vector<PromptMessage>{error(kCannotLoadPopupText)});
     EXPECT_FALSE(session->icons.hasButtonStrip());
 }
@@ -387,7 +387,7 @@ TEST_F(LoaderTest, AButtonStripMissingEverywhereFailsTheLoad) {
     fs.putFile(workPath(), sampleCareerFile());
     fs.putFile(carPortalPath(), sampleCardFile());
     fs.putFile(popupPath(), popupStripFile(kLooseShade));
-    ASSERT_EQ(load(), kLoadResultCancel);
+    ASSERT_EQ(load(), LoadResult::Cancel);
     EXPECT_EQ(prompts.shown, std::vector<PromptMessage>{error(kCannotLoadButtonText)});
     EXPECT_TRUE(session->icons.hasPopupStrip());
 }
@@ -395,7 +395,7 @@ TEST_F(LoaderTest, AButtonStripMissingEverywhereFailsTheLoad) {
 TEST_F(LoaderTest, AnIconFileThatIsNoBitmapFailsTheLoad) {
     putInstallation();
     fs.putFile(popupPath(), std::string("BM but not really"));
-    ASSERT_EQ(load(), kLoadResultCancel);
+    ASSERT_EQ(load(), LoadResult::Cancel);
     EXPECT_EQ(prompts.shown, std::vector<PromptMessage>{error(kCannotLoadPopupText)});
 }
 

@@ -11,9 +11,9 @@
 
 #include "careers/Bitmap.h"
 #include "careers/BmpFile.h"
+#include "document/EditorSession.h"
 #include "iff/IffChunk.h"
 #include "platform/SettingsStore.h"
-#include "document/EditorSession.h"
 #include "startup/Loader.h"
 #include "startup/Startup.h"
 #include "support/CareerBuilders.h"
@@ -144,14 +144,14 @@ protected:
         fs.putFile(interfaceFolder() + name, buildFarArchive(entries));
     }
 
-    int load() {
+    LoadResult load() {
         LoadRequest request;
         request.folder = kGameFolder;
         runLoader(request, *session, prompts);
         EXPECT_EQ(request.finished.load(), 1);
         return request.resultCode.load();
     }
-    int reload() {
+    LoadResult reload() {
         prepareReload(*session);
         return load();
     }

@@ -452,7 +452,7 @@ Bytes as32Bits(const fsys::path& path) {
     const Bytes bytes = readAll(path);
     Bitmap picture;
     EXPECT_TRUE(decodeBitmapFile(bytes.data(), bytes.size(), picture, nullptr, 0, 0));
-    BmpSpec recipe;
+    BmpRecipe recipe;
     recipe.width = picture.width();
     recipe.height = picture.height();
     recipe.bitsPerPixel = 32;

@@ -16,8 +16,8 @@
 
 #include "careers/Bitmap.h"
 #include "careers/BmpFile.h"
-#include "platform/SettingsStore.h"
 #include "document/EditorSession.h"
+#include "platform/SettingsStore.h"
 #include "startup/Loader.h"
 #include "support/CardBuilders.h"
 #include "support/CareerBuilders.h"
@@ -211,12 +211,12 @@ protected:
         disk = std::make_unique<FakeFileSystem>();
         disk->putFile(gameFiles()[0], buildCareerContainer({sampleTrack(1, "alpha", 10),
                                                             sampleTrack(2, "beta", 3)}));
-        CardSpec first;
+        CardRecipe first;
         first.trackId = 1;
         first.level = 0;
         first.textIndex = 3;
         first.items = {CardItem::sound(CardItem::kSoundGood), CardItem::budget(0, 120)};
-        CardSpec second;
+        CardRecipe second;
         second.trackId = 2;
         second.level = 2;
         second.textIndex = 5;
@@ -235,7 +235,7 @@ protected:
         LoadRequest request;
         request.folder = kGame;
         runLoader(request, *session, loadPrompts);
-        ASSERT_EQ(request.resultCode.load(), kLoadResultOk);
+        ASSERT_EQ(request.resultCode.load(), LoadResult::Ok);
         ASSERT_TRUE(loadPrompts.shown.empty()) << loadPrompts.shown.front().text;
         ASSERT_FALSE(session->state.chanceCardsDisabled);
         ASSERT_EQ(session->database.trackCount(), 2u);
@@ -376,7 +376,7 @@ TEST_F(SaveFaultTest, AReloadAfterAFailedSaveReadsTheFilesAsLeft) {
         LoadRequest request;
         request.folder = kGame;
         runLoader(request, *session, reloadPrompts);
-        ASSERT_EQ(request.resultCode.load(), kLoadResultOk);
+        ASSERT_EQ(request.resultCode.load(), LoadResult::Ok);
         EXPECT_TRUE(reloadPrompts.shown.empty());
         EXPECT_FALSE(session->state.chanceCardsDisabled);
         const MemoryState reloaded = memoryOf(*session);

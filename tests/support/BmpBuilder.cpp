@@ -20,7 +20,7 @@ void setLe32(std::vector<std::uint8_t>& out, std::size_t at, std::uint32_t v) {
     }
 }
 
-std::vector<std::uint8_t> packedPixels(const BmpSpec& recipe) {
+std::vector<std::uint8_t> packedPixels(const BmpRecipe& recipe) {
     if (recipe.width <= 0 || recipe.bitsPerPixel == 0) {
         return {};
     }
@@ -61,7 +61,7 @@ std::vector<std::uint8_t> packedPixels(const BmpSpec& recipe) {
 }
 }  // namespace
 
-std::vector<std::uint8_t> buildBmp(const BmpSpec& recipe) {
+std::vector<std::uint8_t> buildBmp(const BmpRecipe& recipe) {
     const std::vector<std::uint8_t> pixels =
         recipe.rawPixelData.empty() ? packedPixels(recipe) : recipe.rawPixelData;
     std::vector<std::uint8_t> out;

@@ -11,7 +11,7 @@
 
 namespace jf::test {
 
-struct BmpSpec {
+struct BmpRecipe {
     std::int32_t width = 0;
     // Positive: rows are stored bottom-up. Negative: top-down.
     std::int32_t height = 0;
@@ -33,12 +33,12 @@ struct BmpSpec {
     std::vector<std::uint8_t> rawPixelData;
 };
 
-std::vector<std::uint8_t> buildBmp(const BmpSpec& recipe);
+std::vector<std::uint8_t> buildBmp(const BmpRecipe& recipe);
 
 // Convenience: a 24-bit picture whose pixel (x, y) is colour(x, y) = 0xRRGGBB.
 template <typename ColourFn>
-BmpSpec rgbSpec(int width, int height, ColourFn colour) {
-    BmpSpec recipe;
+BmpRecipe rgbRecipe(int width, int height, ColourFn colour) {
+    BmpRecipe recipe;
     recipe.width = width;
     recipe.height = height;
     recipe.bitsPerPixel = 24;

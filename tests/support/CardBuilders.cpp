@@ -93,11 +93,11 @@ std::vector<Instruction> cardContinuationInstructions() {
     };
 }
 
-std::vector<Instruction> handLaidCardTree(const std::vector<CardSpec>& cards) {
+std::vector<Instruction> handLaidCardTree(const std::vector<CardRecipe>& cards) {
     std::vector<Instruction> tree = cardOpeningInstructions();
     constexpr std::uint8_t kClosing = 5;
     long previousCareerTest = -1;
-    for (const CardSpec& card : cards) {
+    for (const CardRecipe& card : cards) {
         const auto start = static_cast<std::uint8_t>(tree.size());
         if (previousCareerTest < 0) {
             tree[4].trueTarget = start;
@@ -157,7 +157,7 @@ Bytes cardTreeBody(const std::vector<Instruction>& instructions) {
     return buildBhavBody(header, records);
 }
 
-Bytes buildCardPortal(const CardPortalSpec& recipe) {
+Bytes buildCardPortal(const CardPortalRecipe& recipe) {
     std::vector<RawTestChunk> chunks;
     if (recipe.withOptions) {
         chunks.push_back({kTypeBcon, 4097, 0x10, "Global options",
@@ -166,15 +166,15 @@ Bytes buildCardPortal(const CardPortalSpec& recipe) {
     if (recipe.withTexts) {
         chunks.push_back({kTypeStr, 301, 0x10, "Messages", buildLanguageTableBody(recipe.texts)});
     }
-    for (const CardTreeSpec& tree : recipe.trees) {
+    for (const CardTreeRecipe& tree : recipe.trees) {
         chunks.push_back({kTypeBhav, tree.id, 0x10, tree.label, cardTreeBody(tree.instructions)});
     }
     chunks.insert(chunks.end(), recipe.extra.begin(), recipe.extra.end());
     return buildContainerBytes(chunks);
 }
 
-Bytes buildSampleCardPortal(const std::vector<CardSpec>& cards, std::uint16_t rootId) {
-    CardPortalSpec recipe;
+Bytes buildSampleCardPortal(const std::vector<CardRecipe>& cards, std::uint16_t rootId) {
+    CardPortalRecipe recipe;
     recipe.trees.push_back({rootId, handLaidCardTree(cards), "Chance Cards"});
     return buildCardPortal(recipe);
 }

@@ -44,7 +44,7 @@ std::vector<Instruction> cardContinuationInstructions();
 // ---- Hand-laid card trees ------------------------------------------------------
 
 // One card as the game might store it.
-struct CardSpec {
+struct CardRecipe {
     std::uint16_t trackId = 0;
     std::uint16_t level = 0;
     std::uint16_t textIndex = 0;
@@ -56,37 +56,37 @@ struct CardSpec {
 // sound for every sound item, the card text and the changes, the last
 // ending in the closing instruction 5. No checks are written. Cards of the
 // same track each get their own career test.
-std::vector<Instruction> handLaidCardTree(const std::vector<CardSpec>& cards);
+std::vector<Instruction> handLaidCardTree(const std::vector<CardRecipe>& cards);
 
 // ---- The chance card object file -----------------------------------------------
 
 // Rows of distinct global texts: "G e<entry> s<slot>" in all twenty slots.
 std::vector<TextsBySlot> sampleGlobalTexts(std::size_t rows);
 
-struct CardTreeSpec {
+struct CardTreeRecipe {
     std::uint16_t id = 0;
     std::vector<Instruction> instructions;
     std::string label = "Chance Cards";
 };
 
-struct CardPortalSpec {
+struct CardPortalRecipe {
     bool withOptions = true;
     std::uint16_t optionsWord = 8;  // bit 15 flag, bits 0-14 count
     std::vector<std::int16_t> options = {500, 30, 8, 15, 2, 40, -40, 25};
     bool withTexts = true;
     // Rows of the global texts table (form -3); sampleGlobalTexts(12) unless set.
     std::vector<TextsBySlot> texts = sampleGlobalTexts(12);
-    std::vector<CardTreeSpec> trees;
+    std::vector<CardTreeRecipe> trees;
     // Chunks placed after the trees.
     std::vector<RawTestChunk> extra;
 };
 
 // BCON 4097, then STR# 301, then the trees (BHAV, little-endian), then extra.
-Bytes buildCardPortal(const CardPortalSpec& recipe);
+Bytes buildCardPortal(const CardPortalRecipe& recipe);
 
 // A typical file: sample options and twelve global text rows, and a root
 // tree 4124 laid out by handLaidCardTree(cards).
-Bytes buildSampleCardPortal(const std::vector<CardSpec>& cards, std::uint16_t rootId = 4124);
+Bytes buildSampleCardPortal(const std::vector<CardRecipe>& cards, std::uint16_t rootId = 4124);
 
 // The body of a BHAV tree with the generated header (local count 10,
 // version 1) holding the instructions.

@@ -290,10 +290,10 @@ Bytes buildContainerBytes(const std::vector<RawTestChunk>& chunks) {
     return out;
 }
 
-Bytes buildCareerContainer(const std::vector<TrackSpec>& tracks,
+Bytes buildCareerContainer(const std::vector<TrackRecipe>& tracks,
                            const std::vector<RawTestChunk>& extra) {
     std::vector<RawTestChunk> chunks;
-    for (const TrackSpec& track : tracks) {
+    for (const TrackRecipe& track : tracks) {
         chunks.push_back({kTypeCarr, track.id, 0x10, "Career", track.careerBody});
         if (!track.stringsBody.empty()) {
             chunks.push_back({kTypeStr, track.id, 0x10, "Career texts", track.stringsBody});
@@ -303,12 +303,12 @@ Bytes buildCareerContainer(const std::vector<TrackSpec>& tracks,
     return buildContainerBytes(chunks);
 }
 
-TrackSpec sampleTrack(std::uint16_t id, const std::string& tag, int levels) {
+TrackRecipe sampleTrack(std::uint16_t id, const std::string& tag, int levels) {
     std::vector<JobLevel> jobs;
     for (int i = 0; i < levels; ++i) {
         jobs.push_back(sampleJobLevel(i + id));
     }
-    TrackSpec recipe;
+    TrackRecipe recipe;
     recipe.id = id;
     recipe.careerBody = buildPackedCareerBody(tag, jobs);
     recipe.stringsBody = buildLanguageTableBody(sampleCareerTexts(tag));

@@ -83,7 +83,7 @@ Bytes buildContainerBytes(const std::vector<RawTestChunk>& chunks);
 
 // One track for buildCareerContainer: its CARR body and its STR# body
 // (an empty strings body means "no STR# chunk").
-struct TrackSpec {
+struct TrackRecipe {
     std::uint16_t id = 0;
     Bytes careerBody;
     Bytes stringsBody;
@@ -91,11 +91,11 @@ struct TrackSpec {
 
 // A container with, for each recipe in order, the CARR chunk and then the STR#
 // chunk of the same id, followed by `extra` chunks.
-Bytes buildCareerContainer(const std::vector<TrackSpec>& tracks,
+Bytes buildCareerContainer(const std::vector<TrackRecipe>& tracks,
                            const std::vector<RawTestChunk>& extra = {});
 
 // A simple track: `levels` sample levels and sampleCareerTexts(tag).
-TrackSpec sampleTrack(std::uint16_t id, const std::string& tag, int levels = 10);
+TrackRecipe sampleTrack(std::uint16_t id, const std::string& tag, int levels = 10);
 
 // A FileSystem on which every operation fails (the containers below live in
 // memory and never touch it).

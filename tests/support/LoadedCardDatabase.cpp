@@ -11,8 +11,8 @@ constexpr std::size_t kCardTextEntries = 256;
 
 }  // namespace
 
-Bytes sampleCardPortalWithDialogs(const std::vector<CardSpec>& cards) {
-    CardPortalSpec recipe;
+Bytes sampleCardPortalWithDialogs(const std::vector<CardRecipe>& cards) {
+    CardPortalRecipe recipe;
     recipe.trees.push_back({kRootTree,
                             cards.empty() ? cardOpeningInstructions() : handLaidCardTree(cards),
                             "Chance Cards"});

@@ -17,7 +17,7 @@ namespace jf::test {
 
 // The card container used by default: sample options and texts, the dialog
 // tree, and a root tree holding `cards`.
-Bytes sampleCardPortalWithDialogs(const std::vector<CardSpec>& cards = {});
+Bytes sampleCardPortalWithDialogs(const std::vector<CardRecipe>& cards = {});
 
 class LoadedCardDatabase {
 public:

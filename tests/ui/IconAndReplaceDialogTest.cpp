@@ -27,9 +27,9 @@ std::uint32_t bandColour(int y, int bandHeight) {
 }
 
 std::vector<std::uint8_t> strip(int width, int bandHeight) {
-    return test::buildBmp(test::rgbSpec(width, bandHeight * kStripIcons, [bandHeight](int, int y) {
-        return bandColour(y, bandHeight);
-    }));
+    return test::buildBmp(
+        test::rgbRecipe(width, bandHeight * kStripIcons,
+                        [bandHeight](int, int y) { return bandColour(y, bandHeight); }));
 }
 
 Bitmap solid(int width, int height, Rgb colour) {
@@ -55,8 +55,8 @@ protected:
         dialog = std::make_unique<IconDialog>(prompts, disk, icons, track);
     }
     void putBitmap(const std::string& path, int width, int height, std::uint32_t colour) {
-        disk.putFile(path, test::buildBmp(test::rgbSpec(width, height,
-                                                        [colour](int, int) { return colour; })));
+        disk.putFile(path, test::buildBmp(test::rgbRecipe(width, height,
+                                                          [colour](int, int) { return colour; })));
     }
 
     test::FakeFileSystem disk;

@@ -66,7 +66,7 @@ TEST(LoadingDialogTest, StatusTextsAndACompleteLoad) {
     EXPECT_TRUE(dialog.isVisible());
     go = 1;
     ASSERT_TRUE(waitUntil([&] { return !dialog.isVisible(); }));
-    EXPECT_EQ(dialog.result(), kLoadResultOk);
+    EXPECT_EQ(dialog.result(), static_cast<int>(LoadResult::Ok));
     EXPECT_EQ(request.finished.load(), 1);
     EXPECT_EQ(request.cancelRequested.load(), 0);
     const std::vector<std::string> expected = {"CarPortal.iff", "Work.iff", "Loading Bitmaps..."};
@@ -113,12 +113,12 @@ TEST(LoadingDialogTest, CancelOnlySetsTheFlagsUntilTheLoaderHasFinished) {
     ASSERT_TRUE(waitUntil([&] { return dialog.workerStarted(); }));
     QTest::mouseClick(cancelButton(dialog), Qt::LeftButton);
     EXPECT_EQ(request.cancelRequested.load(), 1);
-    EXPECT_EQ(request.resultCode.load(), kLoadResultCancel);
+    EXPECT_EQ(request.resultCode.load(), LoadResult::Cancel);
     EXPECT_TRUE(dialog.isVisible());
     ASSERT_TRUE(waitUntil([&] { return sawCancel.load() == 1; }));
     EXPECT_TRUE(dialog.isVisible());
     ASSERT_TRUE(waitUntil([&] { return !dialog.isVisible(); }));
-    EXPECT_EQ(dialog.result(), kLoadResultCancel);
+    EXPECT_EQ(dialog.result(), static_cast<int>(LoadResult::Cancel));
 }
 
 TEST(LoadingDialogTest, EscapeAndTheCloseBoxAreCancel) {
@@ -130,7 +130,7 @@ TEST(LoadingDialogTest, EscapeAndTheCloseBoxAreCancel) {
     dialog.show();
     QTest::keyClick(&dialog, Qt::Key_Escape);
     EXPECT_EQ(request.cancelRequested.load(), 1);
-    EXPECT_EQ(request.resultCode.load(), kLoadResultCancel);
+    EXPECT_EQ(request.resultCode.load(), LoadResult::Cancel);
     EXPECT_TRUE(dialog.isVisible());
 
     request.cancelRequested = 0;
@@ -140,7 +140,7 @@ TEST(LoadingDialogTest, EscapeAndTheCloseBoxAreCancel) {
 
     release = 1;
     ASSERT_TRUE(waitUntil([&] { return !dialog.isVisible(); }));
-    EXPECT_EQ(dialog.result(), kLoadResultCancel);
+    EXPECT_EQ(dialog.result(), static_cast<int>(LoadResult::Cancel));
 }
 
 TEST(LoadingDialogTest, CancelWhileAMessageBoxIsOpen) {
@@ -160,7 +160,7 @@ TEST(LoadingDialogTest, CancelWhileAMessageBoxIsOpen) {
     dialog.show();
     ASSERT_TRUE(waitUntil([&] { return !dialog.isVisible(); }));
     EXPECT_TRUE(stoppedAtCheckPoint);
-    EXPECT_EQ(dialog.result(), kLoadResultCancel);
+    EXPECT_EQ(dialog.result(), static_cast<int>(LoadResult::Cancel));
 }
 
 TEST(LoadingDialogTest, AFatalErrorEndsWithCancel) {
@@ -170,12 +170,12 @@ TEST(LoadingDialogTest, AFatalErrorEndsWithCancel) {
         request,
         [&](LoadRequest& r, Prompts& p) {
             p.show(errorMessage("Invalid Careers file!"));
-            r.resultCode = kLoadResultCancel;
+            r.resultCode = LoadResult::Cancel;
         },
         &prompts);
     dialog.show();
     ASSERT_TRUE(waitUntil([&] { return !dialog.isVisible(); }));
-    EXPECT_EQ(dialog.result(), kLoadResultCancel);
+    EXPECT_EQ(dialog.result(), static_cast<int>(LoadResult::Cancel));
     EXPECT_EQ(request.cancelRequested.load(), 0);
 }
 

@@ -97,7 +97,7 @@ protected:
             LoadRequest request;
             request.folder = session->state.installation.gameDataFolder;
             runLoader(request, *session, prompts);
-            return request.resultCode.load() == kLoadResultOk;
+            return request.resultCode.load() == LoadResult::Ok;
         };
     }
 

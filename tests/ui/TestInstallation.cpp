@@ -54,10 +54,10 @@ std::uint32_t TestInstallation::popupColour(std::uint16_t id) {
 }
 
 TestInstallation::TestInstallation() {
-    const std::array<std::pair<std::uint16_t, const char*>, 3> specs = {
+    const std::array<std::pair<std::uint16_t, const char*>, 3> idsAndTags = {
         {{1, "A"}, {3, "B"}, {7, "C"}}};
     int seed = 0;
-    for (const auto& [id, tag] : specs) {
+    for (const auto& [id, tag] : idsAndTags) {
         TestTrack track;
         track.id = id;
         track.internalName = std::string("Career") + tag;
@@ -77,15 +77,15 @@ TestInstallation::TestInstallation() {
 }
 
 Bytes TestInstallation::careerContainer() const {
-    std::vector<TrackSpec> specs;
+    std::vector<TrackRecipe> recipes;
     for (const TestTrack& track : tracks) {
-        TrackSpec built;
+        TrackRecipe built;
         built.id = track.id;
         built.careerBody = buildPackedCareerBody(track.internalName, track.levels);
         built.stringsBody = buildLanguageTableBody(track.texts);
-        specs.push_back(built);
+        recipes.push_back(built);
     }
-    return buildCareerContainer(specs);
+    return buildCareerContainer(recipes);
 }
 
 Bytes TestInstallation::carPortal() const {
@@ -134,11 +134,11 @@ void TestInstallation::install(FakeFileSystem& disk) const {
     }
     const int bands = maxId + 1;
     disk.putFile(kTestPopupPath,
-                 buildBmp(rgbSpec(kPopupWidth, kPopupHeight * bands, [](int, int y) {
+                 buildBmp(rgbRecipe(kPopupWidth, kPopupHeight * bands, [](int, int y) {
                      return popupColour(static_cast<std::uint16_t>(y / kPopupHeight));
                  })));
     disk.putFile(kTestButtonPath,
-                 buildBmp(rgbSpec(kButtonWidth, kButtonHeight * bands, [](int x, int y) {
+                 buildBmp(rgbRecipe(kButtonWidth, kButtonHeight * bands, [](int x, int y) {
                      return static_cast<std::uint32_t>((x * 2) << 8 | (y / kButtonHeight));
                  })));
 }

@@ -42,6 +42,20 @@ int fail(const std::string& message);
 // Prints the usage text to stderr and returns kExitUsage.
 int usage();
 
+// The failure lines the commands share.
+inline std::string cannotOpenText(const std::string& path) {
+    return "Cannot open " + path;
+}
+inline std::string cannotReadText(const std::string& path) {
+    return "Cannot read " + path;
+}
+inline std::string cannotWriteText(const std::string& path) {
+    return "Cannot write " + path;
+}
+inline std::string notAnIffFileText(const std::string& path) {
+    return path + ": not an IFF file";
+}
+
 // Parses a decimal or 0x-hex unsigned number; false on anything else.
 bool parseUnsigned(const std::string& text, unsigned long& value);
 

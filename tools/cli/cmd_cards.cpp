@@ -11,14 +11,12 @@
 #include "careers/CareerDatabase.h"
 #include "iff/IffFile.h"
 #include "platform/FileSystem.h"
+#include "startup/Loader.h"
 
 namespace jf::cli {
 namespace {
 
-const char* const kCannotLoadCareers = "Cannot load the careers!";
 const char* const kCannotLoadCards = "Cannot load the Chance Cards!";
-const char* const kCannotSaveCards =
-    "Couldn't save the chance cards! There's probably a file I/O error!";
 constexpr std::uint32_t kDefaultPacks = 0x01;
 
 // Splits off "--packs MASK" (anywhere after the command words); false on a
@@ -45,12 +43,12 @@ bool takePacks(const Args& args, Args& rest, std::uint32_t& packs) {
 int openReadOnly(IffFileTable& table, const std::string& path, std::string& message) {
     std::unique_ptr<File> file = table.fileSystem().open(path, OpenMode::Read);
     if (!file) {
-        message = "Cannot open " + path;
+        message = cannotOpenText(path);
         return 0;
     }
     int slot = table.openFile(*file, paths::fileName(path), true);
     if (slot == 0 || !table.parse(slot)) {
-        message = path + ": not an IFF file";
+        message = notAnIffFileText(path);
         return 0;
     }
     return slot;
@@ -121,7 +119,7 @@ int cardsDump(const Args& args) {
     cardView.attach(cardSlot);
     CareerDatabase database;
     if (!database.loadCareers(careerView)) {
-        return fail(kCannotLoadCareers);
+        return fail(kCannotLoadCareersText);
     }
     if (!database.loadChanceCards(cardView, packs)) {
         return fail(kCannotLoadCards);
@@ -147,11 +145,11 @@ int cardsResave(const Args& args) {
         std::unique_ptr<File> source = fs.open(in, OpenMode::Read);
         const std::int64_t length = source ? source->length() : -1;
         if (length < 0) {
-            return fail("Cannot open " + in);
+            return fail(cannotOpenText(in));
         }
         bytes.resize(static_cast<std::size_t>(length));
         if (!bytes.empty() && !source->readExact(bytes.data(), bytes.size())) {
-            return fail("Cannot read " + in);
+            return fail(cannotReadText(in));
         }
     }
 
@@ -165,28 +163,28 @@ int cardsResave(const Args& args) {
     careerView.attach(careerSlot);
     CareerDatabase database;
     if (!database.loadCareers(careerView)) {
-        return fail(kCannotLoadCareers);
+        return fail(kCannotLoadCareersText);
     }
 
     if (!writeFileAtomically(fs, out, bytes.data(), bytes.size())) {
-        return fail("Cannot write " + out);
+        return fail(cannotWriteText(out));
     }
     const int cardSlot = table.openPath(paths::folderOf(out), paths::fileName(out), false);
     if (cardSlot == 0) {
-        return fail("Cannot open " + out);
+        return fail(cannotOpenText(out));
     }
     if (!table.parse(cardSlot)) {
-        return fail(out + ": not an IFF file");
+        return fail(notAnIffFileText(out));
     }
     IffView cardView(table);
     if (!cardView.attach(cardSlot) || !cardView.loadAll()) {
-        return fail("Cannot read " + out);
+        return fail(cannotReadText(out));
     }
     if (!database.loadChanceCards(cardView, packs)) {
         return fail(kCannotLoadCards);
     }
     if (!database.saveChanceCards(cardView, packs)) {
-        return fail(kCannotSaveCards);
+        return fail(kSaveCardsFailedText);
     }
     printJson({{"file", latin1(out)}, {"tracks", database.trackCount()}});
     return kExitOk;

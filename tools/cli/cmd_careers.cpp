@@ -6,12 +6,10 @@
 #include "careers/CareerDatabase.h"
 #include "iff/IffFile.h"
 #include "platform/FileSystem.h"
+#include "startup/Loader.h"
 
 namespace jf::cli {
 namespace {
-
-const char* const kCannotLoad = "Cannot load the careers!";
-const char* const kCannotSave = "Couldn't save the careers! There's probably a file I/O error!";
 
 int careersDump(const Args& args) {
     if (args.size() != 1) {
@@ -21,17 +19,17 @@ int careersDump(const Args& args) {
     IffFileTable table(systemFileSystem());
     std::unique_ptr<File> file = table.fileSystem().open(path, OpenMode::Read);
     if (!file) {
-        return fail("Cannot open " + path);
+        return fail(cannotOpenText(path));
     }
     int slot = table.openFile(*file, paths::fileName(path), true);
     if (slot == 0 || !table.parse(slot)) {
-        return fail(path + ": not an IFF file");
+        return fail(notAnIffFileText(path));
     }
     IffView view(table);
     view.attach(slot);
     CareerDatabase database;
     if (!database.loadCareers(view)) {
-        return fail(kCannotLoad);
+        return fail(kCannotLoadCareersText);
     }
     nlohmann::json tracks = nlohmann::json::array();
     for (std::size_t p = 0; p < database.trackCount(); ++p) {
@@ -55,35 +53,35 @@ int careersResave(const Args& args) {
         std::unique_ptr<File> source = fs.open(in, OpenMode::Read);
         std::int64_t length = source ? source->length() : -1;
         if (length < 0) {
-            return fail("Cannot open " + in);
+            return fail(cannotOpenText(in));
         }
         bytes.resize(static_cast<std::size_t>(length));
         if (!bytes.empty() && !source->readExact(bytes.data(), bytes.size())) {
-            return fail("Cannot read " + in);
+            return fail(cannotReadText(in));
         }
     }
     if (!writeFileAtomically(fs, out, bytes.data(), bytes.size())) {
-        return fail("Cannot write " + out);
+        return fail(cannotWriteText(out));
     }
 
     IffFileTable table(fs);
     int slot = table.openPath(paths::folderOf(out), paths::fileName(out), false);
     if (slot == 0) {
-        return fail("Cannot open " + out);
+        return fail(cannotOpenText(out));
     }
     if (!table.parse(slot)) {
-        return fail(out + ": not an IFF file");
+        return fail(notAnIffFileText(out));
     }
     IffView view(table);
     if (!view.attach(slot) || !view.loadAll()) {
-        return fail("Cannot read " + out);
+        return fail(cannotReadText(out));
     }
     CareerDatabase database;
     if (!database.loadCareers(view)) {
-        return fail(kCannotLoad);
+        return fail(kCannotLoadCareersText);
     }
     if (!database.saveCareers(view)) {
-        return fail(kCannotSave);
+        return fail(kSaveCareersFailedText);
     }
     printJson({{"file", latin1(out)}, {"tracks", database.trackCount()}});
     return kExitOk;

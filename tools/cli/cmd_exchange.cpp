@@ -22,6 +22,10 @@ namespace {
 // the base game only (its chance-card root tree).
 constexpr unsigned long kDefaultPacks = 0x01;
 
+std::string cannotLoadGameText(const std::string& folder) {
+    return "Cannot load the game in " + folder;
+}
+
 struct Options {
     Args positional;
     unsigned long packs = kDefaultPacks;
@@ -60,7 +64,7 @@ public:
         LoadRequest request;
         request.folder = folder;
         runLoader(request, session_, prompts);
-        return request.resultCode.load() == kLoadResultOk;
+        return request.resultCode.load() == LoadResult::Ok;
     }
     Document& document() { return document_; }
     EditorSession& session() { return document_.session(); }
@@ -113,7 +117,7 @@ int exportCommand(const Args& args) {
     ConsolePrompts prompts;
     LoadedGame game(options.packs);
     if (!game.load(options.positional[0], prompts)) {
-        return fail("Cannot load the game in " + options.positional[0]);
+        return fail(cannotLoadGameText(options.positional[0]));
     }
     EditorSession& session = game.session();
     if (position >= session.database.trackCount()) {
@@ -139,7 +143,7 @@ int backupCommand(const Args& args) {
     ConsolePrompts prompts;
     LoadedGame game(options.packs);
     if (!game.load(options.positional[0], prompts)) {
-        return fail("Cannot load the game in " + options.positional[0]);
+        return fail(cannotLoadGameText(options.positional[0]));
     }
     prompts.saveFile = options.positional[1];
     if (backupCareers(game.session(), prompts) != ExchangeResult::Succeeded) {
@@ -157,7 +161,7 @@ int importAndSave(const Options& options, std::optional<std::size_t> position, b
     ConsolePrompts prompts;
     LoadedGame game(options.packs);
     if (!game.load(options.positional[0], prompts)) {
-        return fail("Cannot load the game in " + options.positional[0]);
+        return fail(cannotLoadGameText(options.positional[0]));
     }
     EditorSession& session = game.session();
     prompts.openFile = file;

@@ -12,7 +12,7 @@ namespace {
 bool openArchive(const std::string& path, FarArchive& archive, std::string& message) {
     std::unique_ptr<File> file = systemFileSystem().open(path, OpenMode::Read);
     if (!file) {
-        message = "Cannot open " + path;
+        message = cannotOpenText(path);
         return false;
     }
     if (!archive.readDirectory(*file)) {
@@ -62,7 +62,7 @@ int farExtract(const Args& args) {
     const std::vector<std::uint8_t>* bytes = archive.entryBytes(index);
     if (bytes == nullptr ||
         !writeFileAtomically(systemFileSystem(), args[2], bytes->data(), bytes->size())) {
-        return fail("Cannot write " + args[2]);
+        return fail(cannotWriteText(args[2]));
     }
     return kExitOk;
 }

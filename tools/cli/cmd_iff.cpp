@@ -13,14 +13,14 @@ namespace {
 int openContainer(IffFileTable& table, const std::string& path, std::string& message) {
     std::unique_ptr<File> file = table.fileSystem().open(path, OpenMode::Read);
     if (!file) {
-        message = "Cannot open " + path;
+        message = cannotOpenText(path);
         return 0;
     }
     int slot = table.openFile(*file, paths::fileName(path), true);
-    int error = 0;
+    IffParseError error = IffParseError::NotIff;
     if (slot == 0 || !table.parse(slot, &error)) {
-        message = error == kParseBadVersion ? path + ": unsupported IFF version"
-                                            : path + ": not an IFF file";
+        message = error == IffParseError::BadVersion ? path + ": unsupported IFF version"
+                                                     : notAnIffFileText(path);
         return 0;
     }
     return slot;
@@ -94,7 +94,7 @@ int iffRewrite(const Args& args) {
     }
     // The output appears only when it is complete.
     if (!table.writeContainerToPath(args[1], slot)) {
-        return fail("Cannot write " + args[1]);
+        return fail(cannotWriteText(args[1]));
     }
     return kExitOk;
 }

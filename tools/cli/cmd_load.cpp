@@ -13,10 +13,10 @@
 #include "CareerJson.h"
 #include "Cli.h"
 #include "careers/CareerDatabase.h"
+#include "document/EditorSession.h"
 #include "platform/FileSystem.h"
 #include "platform/HostEnvironment.h"
 #include "platform/SettingsStore.h"
-#include "document/EditorSession.h"
 #include "startup/Loader.h"
 #include "startup/Startup.h"
 
@@ -138,7 +138,7 @@ int loadInstallation(const LoadOptions& options, LoadedInstallation& loaded) {
     LoadRequest request;
     request.folder = installation.gameDataFolder;
     runLoader(request, session, loaded.host);
-    if (request.resultCode.load() != kLoadResultOk) {
+    if (request.resultCode.load() != LoadResult::Ok) {
         return fail(loaded.host.lastError.value_or("Loading was cancelled."));
     }
     return kExitOk;

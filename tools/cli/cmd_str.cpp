@@ -16,11 +16,11 @@ int strDump(const Args& args) {
     IffFileTable table(systemFileSystem());
     std::unique_ptr<File> file = table.fileSystem().open(path, OpenMode::Read);
     if (!file) {
-        return fail("Cannot open " + path);
+        return fail(cannotOpenText(path));
     }
     int slot = table.openFile(*file, paths::fileName(path), true);
     if (slot == 0 || !table.parse(slot)) {
-        return fail(path + ": not an IFF file");
+        return fail(notAnIffFileText(path));
     }
     IffView view(table);
     view.attach(slot);

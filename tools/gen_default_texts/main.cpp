@@ -24,6 +24,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/ByteOrder.h"
 #include "platform/CodePages.h"
 
 namespace {
@@ -188,15 +189,10 @@ void parse(std::istream& in, Source& source, Errors& errors) {
     }
 }
 
-void putU16(std::vector<std::uint8_t>& body, std::uint16_t value) {
-    body.push_back(static_cast<std::uint8_t>(value & 0xFF));
-    body.push_back(static_cast<std::uint8_t>(value >> 8));
-}
-
 std::vector<std::uint8_t> buildBody(const Source& source) {
     std::vector<std::uint8_t> body;
-    putU16(body, kFormWithLanguages);
-    putU16(body, static_cast<std::uint16_t>(kLanguages * kEntries));
+    jf::appendLE16(body, kFormWithLanguages);
+    jf::appendLE16(body, static_cast<std::uint16_t>(kLanguages * kEntries));
     for (int slot = 0; slot < kLanguages; ++slot) {
         for (int entry = 0; entry < kEntries; ++entry) {
             const std::string& text =
