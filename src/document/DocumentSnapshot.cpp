@@ -7,34 +7,26 @@
 
 namespace jf {
 
-EditScope EditScope::trackText(std::size_t position, std::size_t row) {
+namespace {
+
+EditScope oneTrack(TrackScope track) {
     EditScope scope;
-    TrackScope track;
-    track.position = position;
-    track.strings = TableScope{false, {row}};
     scope.tracks.push_back(std::move(track));
     return scope;
+}
+
+}  // namespace
+
+EditScope EditScope::trackText(std::size_t position, std::size_t row) {
+    return oneTrack({position, false, TableScope{false, {row}}, false, false});
 }
 
 EditScope EditScope::trackChunk(std::size_t position) {
-    EditScope scope;
-    TrackScope track;
-    track.position = position;
-    track.chunk = true;
-    scope.tracks.push_back(std::move(track));
-    return scope;
+    return oneTrack({position, true, std::nullopt, false, false});
 }
 
 EditScope EditScope::wholeTrack(std::size_t position) {
-    EditScope scope;
-    TrackScope track;
-    track.position = position;
-    track.chunk = true;
-    track.strings = TableScope{true, {}};
-    track.cards = true;
-    track.icons = true;
-    scope.tracks.push_back(std::move(track));
-    return scope;
+    return oneTrack({position, true, TableScope{true, {}}, true, true});
 }
 
 namespace {
