@@ -45,8 +45,11 @@ cmd_test() {
     fi
 }
 
+# Fonts for the Japanese, Chinese, Korean and Thai texts of the sample.
+FONT_PACKAGES=(fonts-noto-cjk fonts-thai-tlwg)
+
 cmd_demo() {
-    need_packages "${PACKAGES[@]}" xvfb xauth imagemagick
+    need_packages "${PACKAGES[@]}" "${FONT_PACKAGES[@]}" xvfb xauth imagemagick
     configure_and_build release
     local sample="$ROOT/build/sample"
     if [ ! -f "$sample/system.reg" ]; then

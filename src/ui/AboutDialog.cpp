@@ -5,6 +5,7 @@
 #include <QLabel>
 #include <QVBoxLayout>
 
+#include "platform/Version.h"
 #include "ui/Artwork.h"
 
 namespace jf {
@@ -26,7 +27,11 @@ AboutDialog::AboutDialog(QWidget* parent) : QDialog(parent) {
     auto* version = new QLabel(QString::fromUtf8(kVersionLine), this);
     version->setObjectName(QStringLiteral("version"));
     row->addWidget(version, 1);
+    auto* number = new QLabel(QString::fromStdString(programVersionLine()), this);
+    number->setObjectName(QStringLiteral("versionNumber"));
+    number->setTextInteractionFlags(Qt::TextSelectableByMouse);
     layout->addLayout(row);
+    layout->addWidget(number);
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok, this);
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     layout->addWidget(buttons);

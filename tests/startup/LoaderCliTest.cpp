@@ -9,6 +9,7 @@
 #include <nlohmann/json.hpp>
 
 #include "SettingsTestSupport.h"
+#include "platform/Version.h"
 #include "startup/SampleInstallation.h"
 #include "support/CliRunner.h"
 
@@ -118,6 +119,13 @@ TEST_F(LoaderCliTest, ResaveWritesWhatLoadsBackTheSame) {
     ASSERT_EQ(after.exitCode, 0) << after.err;
     EXPECT_EQ(nlohmann::json::parse(after.out), nlohmann::json::parse(before.out));
     EXPECT_FALSE(settingsWritten());
+}
+
+TEST_F(LoaderCliTest, VersionNamesTheProjectVersion) {
+    CliRun version = run("--version");
+    EXPECT_EQ(version.exitCode, 0);
+    EXPECT_EQ(version.out.rfind(std::string("jobforge3-cli ") + programVersion(), 0), 0u)
+        << version.out;
 }
 
 TEST_F(LoaderCliTest, AFailedLoadExitsWithTheLoadersMessage) {

@@ -10,6 +10,7 @@
 
 #include "MainDialogFixture.h"
 #include "platform/CodePages.h"
+#include "platform/Version.h"
 #include "ui/AboutDialog.h"
 #include "ui/EditorDialogs.h"
 
@@ -438,6 +439,9 @@ TEST_F(MainDialogTest, AboutDialog) {
     auto* version = about.findChild<QLabel*>(QStringLiteral("version"));
     ASSERT_NE(version, nullptr);
     EXPECT_EQ(version->text(), QStringLiteral("Jobforge Version 3"));
+    auto* number = about.findChild<QLabel*>(QStringLiteral("versionNumber"));
+    ASSERT_NE(number, nullptr);
+    EXPECT_TRUE(number->text().startsWith(QString::fromUtf8(programVersion())));
     auto* icon = about.findChild<QLabel*>(QStringLiteral("icon"));
     ASSERT_NE(icon, nullptr);
     EXPECT_FALSE(icon->pixmap().isNull());

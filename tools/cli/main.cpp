@@ -4,6 +4,7 @@
 #include <map>
 
 #include "Cli.h"
+#include "platform/Version.h"
 
 namespace jf::cli {
 namespace {
@@ -89,6 +90,10 @@ int main(int argc, char** argv) {
     Args args(argv + 1, argv + argc);
     if (args.empty()) {
         return usage();
+    }
+    if (args[0] == "--version") {
+        std::cout << "jobforge3-cli " << jf::programVersionLine() << '\n';
+        return 0;
     }
     // A command is found by its group and name ("iff list") or by its name
     // alone for top-level commands ("info").
