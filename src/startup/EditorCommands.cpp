@@ -1,8 +1,13 @@
 #include "startup/EditorCommands.h"
 
+#include <cstdint>
+#include <memory>
+
 #include "document/Document.h"
 #include "platform/Prompts.h"
+#include "platform/SettingsStore.h"
 #include "startup/Loader.h"
+#include "startup/Startup.h"
 
 namespace jf {
 
@@ -15,7 +20,39 @@ PromptMessage question(const char* text, const char* caption, PromptButtons butt
     return {text, caption, buttons, PromptIcon::Question};
 }
 
+constexpr char kWindowX[] = "WindowX";
+constexpr char kWindowY[] = "WindowY";
+constexpr char kWindowWidth[] = "WindowWidth";
+constexpr char kWindowHeight[] = "WindowHeight";
+
 }  // namespace
+
+std::optional<WindowGeometry> readWindowGeometry(SettingsStore& store) {
+    std::unique_ptr<SettingsKey> key = store.openKey(kOwnKeyPath);
+    std::uint32_t x = 0;
+    std::uint32_t y = 0;
+    std::uint32_t width = 0;
+    std::uint32_t height = 0;
+    if (key == nullptr || !key->readDword(kWindowX, x) || !key->readDword(kWindowY, y) ||
+        !key->readDword(kWindowWidth, width) || !key->readDword(kWindowHeight, height)) {
+        return std::nullopt;
+    }
+    // Positions may be negative (a screen left of the main one); sizes not.
+    constexpr std::uint32_t kLargestSize = 1u << 16;
+    if (width == 0 || height == 0 || width > kLargestSize || height > kLargestSize) {
+        return std::nullopt;
+    }
+    return WindowGeometry{static_cast<std::int32_t>(x), static_cast<std::int32_t>(y),
+                          static_cast<int>(width), static_cast<int>(height)};
+}
+
+bool writeWindowGeometry(SettingsStore& store, const WindowGeometry& geometry) {
+    std::unique_ptr<SettingsKey> key = store.createKey(kOwnKeyPath);
+    return key != nullptr && key->writeDword(kWindowX, static_cast<std::uint32_t>(geometry.x)) &&
+           key->writeDword(kWindowY, static_cast<std::uint32_t>(geometry.y)) &&
+           key->writeDword(kWindowWidth, static_cast<std::uint32_t>(geometry.width)) &&
+           key->writeDword(kWindowHeight, static_cast<std::uint32_t>(geometry.height));
+}
 
 std::string editorTitle(const std::string& gameDataFolder) {
     return std::string(kProgramCaption) + kTitleSeparator + gameDataFolder;

@@ -5,6 +5,7 @@
 // shows afterwards.
 
 #include <cstddef>
+#include <optional>
 #include <string>
 
 #include "platform/Messages.h"
@@ -13,6 +14,7 @@ namespace jf {
 
 class Document;
 class Prompts;
+class SettingsStore;
 
 inline constexpr char kSaveQuestionText[] = "Do you want to save the careers?";
 inline constexpr char kOperationCompleteText[] = "Operation complete!";
@@ -26,6 +28,20 @@ inline constexpr char kDiscardQuestionText[] =
 
 // The title of the main window: the program's name and the game folder.
 std::string editorTitle(const std::string& gameDataFolder);
+
+// The main window's place on the screen, kept in the program's own settings
+// key between runs.
+struct WindowGeometry {
+    int x = 0;
+    int y = 0;
+    int width = 0;
+    int height = 0;
+};
+// nullopt when none was stored (or it is unusable).
+std::optional<WindowGeometry> readWindowGeometry(SettingsStore& store);
+// False when the settings could not be written (the window then simply
+// opens at its smallest size next time).
+bool writeWindowGeometry(SettingsStore& store, const WindowGeometry& geometry);
 
 // File Save's writing half: the four files (startup/Loader.h saveAll, which
 // shows a failure's message); on success the document's current state

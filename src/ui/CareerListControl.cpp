@@ -1,5 +1,7 @@
 #include "ui/CareerListControl.h"
 
+#include <algorithm>
+
 #include <QHeaderView>
 #include <QMouseEvent>
 #include <QPainter>
@@ -33,7 +35,21 @@ void CareerListControl::addColumn(const QString& title, int width) {
     const int column = columnCount();
     setColumnCount(column + 1);
     headerItem()->setText(column, title);
+    headerItem()->setToolTip(column, title);
+    smallestWidths_.push_back(width);
     header()->resizeSection(column, width);
+    fitColumns();
+}
+
+void CareerListControl::fitColumns() {
+    for (int column = 0; column < columnCount(); ++column) {
+        const int fitting =
+            std::max({smallestWidths_[static_cast<std::size_t>(column)], sizeHintForColumn(column),
+                      header()->sectionSizeHint(column)});
+        if (header()->sectionSize(column) < fitting) {
+            header()->resizeSection(column, fitting);
+        }
+    }
 }
 
 bool CareerListControl::appendRow(const QStringList& texts, int itemData) {
@@ -42,7 +58,12 @@ bool CareerListControl::appendRow(const QStringList& texts, int itemData) {
     }
     auto* item = new QTreeWidgetItem(texts);
     item->setData(0, Qt::UserRole, itemData);
+    // A cell too narrow for its text still shows all of it when hovered.
+    for (int column = 0; column < texts.size(); ++column) {
+        item->setToolTip(column, texts[column]);
+    }
     addTopLevelItem(item);
+    fitColumns();
     return true;
 }
 
@@ -72,6 +93,8 @@ QString CareerListControl::rowText(int row, int column) const {
 void CareerListControl::setRowText(int row, int column, const QString& text) {
     if (QTreeWidgetItem* item = topLevelItem(row)) {
         item->setText(column, text);
+        item->setToolTip(column, text);
+        fitColumns();
     }
 }
 

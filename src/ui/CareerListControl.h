@@ -16,6 +16,7 @@
 
 #include <QString>
 #include <QTreeWidget>
+#include <vector>
 
 namespace jf {
 
@@ -33,7 +34,10 @@ public:
 
     explicit CareerListControl(QWidget* parent = nullptr);
 
-    // Column set-up: a header text and a width in pixels per column.
+    // Column set-up: a header text and a width in pixels per column. The
+    // width is the column's smallest: a column widens to fit its header and
+    // its rows as they are added or changed, and every cell carries its whole
+    // text as a tooltip.
     void addColumn(const QString& title, int width);
 
     // Appends a row with the texts of its columns and its item data; false
@@ -75,10 +79,12 @@ protected:
 
 private:
     void handleClick(QMouseEvent* event, Click kind);
+    void fitColumns();
     void setRowSelected(int row, bool selected);
     void selectRange(int from, int to);
     void focusRow(int row);
 
+    std::vector<int> smallestWidths_;
     int lastClickedRow_ = -1;
     int anchorRow_ = -1;
 };

@@ -47,7 +47,7 @@ MainDialog::MainDialog(Document& document, Prompts& prompts, LoadStep load, Edit
     setWindowTitle(QString::fromUtf8(kProgramCaption));
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
-                   Qt::WindowCloseButtonHint);
+                   Qt::WindowMaximizeButtonHint | Qt::WindowCloseButtonHint);
     setWindowIcon(programIcon());
     buildMenus();
     buildControls();
@@ -80,6 +80,10 @@ bool MainDialog::initialise() {
     }
     initialised_ = true;
     showCareer();
+    if (const std::optional<WindowGeometry> stored = readWindowGeometry(session().settings)) {
+        resize(QSize(stored->width, stored->height).expandedTo(minimumSizeHint()));
+        move(stored->x, stored->y);
+    }
     return true;
 }
 
@@ -91,6 +95,9 @@ int MainDialog::run() {
 }
 
 void MainDialog::closeWith(int result) {
+    if (initialised_) {
+        writeWindowGeometry(session().settings, {x(), y(), width(), height()});
+    }
     done(result);
 }
 
@@ -492,6 +499,9 @@ void MainDialog::keyPressEvent(QKeyEvent* event) {
 }
 
 bool MainDialog::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == client_ && event->type() == QEvent::Resize) {
+        placeControls();
+    }
     if (event->type() == QEvent::ShortcutOverride) {
         // The fields would take Undo and Redo for their own history; leave
         // those keys to the window's Edit menu.

@@ -20,6 +20,8 @@
 
 #include <QDialog>
 #include <QImage>
+#include <QRect>
+#include <QSize>
 #include <QString>
 #include <array>
 #include <cstddef>
@@ -27,6 +29,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "document/EditHistory.h"
 #include "document/EditorState.h"
@@ -140,6 +143,8 @@ protected:
 private:
     void buildControls();
     void buildMenus();
+    // Moves and sizes the controls for the client area's size.
+    void placeControls();
     void addSystemMenuAbout();
     // The load step and what follows it; `keepHistory` for the reload after
     // File Save.
@@ -172,6 +177,24 @@ private:
     Prompts& prompts_;
     LoadStep load_;
     EditorDialogs& dialogs_;
+
+    // How a control follows the window's growth: the shares of the extra
+    // width and height by which it moves right and down and grows wider and
+    // taller.
+    struct Growth {
+        double right = 0;
+        double down = 0;
+        double wider = 0;
+        double taller = 0;
+    };
+    struct Placement {
+        QWidget* widget;
+        QRect base;  // at the smallest size
+        Growth growth;
+    };
+    QWidget* client_ = nullptr;
+    QSize baseClientSize_;
+    std::vector<Placement> placements_;
 
     QMenuBar* menuBar_ = nullptr;
     QActionGroup* languageGroup_ = nullptr;

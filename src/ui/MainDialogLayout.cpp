@@ -109,51 +109,67 @@ void MainDialog::buildControls() {
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
     layout->setMenuBar(menuBar_);
-    layout->setSizeConstraint(QLayout::SetFixedSize);
 
-    auto* client = new QWidget(this);
+    // The client area has today's layout as its smallest size; the window
+    // can grow, and then each control moves and grows by its share of the
+    // extra room (see Growth): the lists, the group boxes and the text
+    // fields take it, labels and buttons keep their places beside them.
+    client_ = new QWidget(this);
     const DialogUnits du(font());
-    client->setFixedSize(du.size(kClientWidthDu, kClientHeightDu));
-    layout->addWidget(client);
+    baseClientSize_ = du.size(kClientWidthDu, kClientHeightDu);
+    client_->setMinimumSize(baseClientSize_);
+    client_->installEventFilter(this);
+    layout->addWidget(client_);
+    QWidget* client = client_;
+    auto place = [&](QWidget* widget, const QRect& rect, Growth growth) {
+        widget->setGeometry(rect);
+        placements_.push_back({widget, rect, growth});
+    };
+    // The left column (the lists) takes this share of the extra width; the
+    // top half (career) and the bottom half (job) half the extra height each.
+    constexpr double kLeft = 0.3;
+    constexpr double kRight = 1.0 - kLeft;
+    constexpr double kHalf = 0.5;
+    constexpr double kQuarter = 0.25;
 
     // Group boxes first, so that the controls inside lie above them.
-    auto* careerGroup = new QGroupBox(QStringLiteral("Career information"), client);
-    careerGroup->setGeometry(du.rect(148, 7, 249, 158));
-    auto* jobGroup = new QGroupBox(QStringLiteral("Job information"), client);
-    jobGroup->setGeometry(du.rect(148, 174, 249, 122));
+    place(new QGroupBox(QStringLiteral("Career information"), client), du.rect(148, 7, 249, 158),
+          {kLeft, 0, kRight, kHalf});
+    place(new QGroupBox(QStringLiteral("Job information"), client), du.rect(148, 174, 249, 122),
+          {kLeft, kHalf, kRight, kHalf});
 
     careerList_ = new CareerListControl(client);
     careerList_->setObjectName(QStringLiteral("careerList"));
-    careerList_->setGeometry(du.rect(7, 7, 128, 158));
+    place(careerList_, du.rect(7, 7, 128, 158), {0, 0, kLeft, kHalf});
     careerList_->addColumn(QString::fromUtf8(kIdColumnTitle), kIdColumnWidth);
     careerList_->addColumn(QString::fromUtf8(kCareerNameColumnTitle), kCareerNameColumnWidth);
     jobList_ = new CareerListControl(client);
     jobList_->setObjectName(QStringLiteral("jobList"));
-    jobList_->setGeometry(du.rect(7, 177, 128, 119));
+    place(jobList_, du.rect(7, 177, 128, 119), {0, kHalf, kLeft, kHalf});
     jobList_->addColumn(QString::fromUtf8(kIdColumnTitle), kIdColumnWidth);
     jobList_->addColumn(QStringLiteral("Internal job name"), kJobNameColumnWidth);
     connect(careerList_, &QTreeWidget::itemSelectionChanged, this, &MainDialog::showCareer);
     connect(jobList_, &QTreeWidget::itemSelectionChanged, this, &MainDialog::showJob);
 
     // Labels wrap rather than clip when the interface font runs wide.
-    auto label = [&](const char* text, int x, int y, int w, int h) {
+    auto label = [&](const char* text, const QRect& rect, double down) {
         auto* shown = new QLabel(QString::fromUtf8(text), client);
-        shown->setGeometry(du.rect(x, y, w, h));
+        place(shown, rect, {kLeft, down, 0, 0});
         shown->setWordWrap(true);
         shown->setAlignment(Qt::AlignLeft | Qt::AlignTop);
         return shown;
     };
-    auto lineEdit = [&](TextField field, int x, int y, int w, int h) {
+    auto lineEdit = [&](TextField field, const QRect& rect, double down) {
         auto* edit = new QLineEdit(client);
-        edit->setGeometry(du.rect(x, y, w, h));
+        place(edit, rect, {kLeft, down, kRight, 0});
         edit->setMaxLength(std::numeric_limits<int>::max());
         edit->installEventFilter(this);
         connect(edit, &QLineEdit::textEdited, this, [this, field] { commitField(field); });
         return edit;
     };
-    auto multiLineEdit = [&](TextField field, int x, int y, int w, int h) {
+    auto multiLineEdit = [&](TextField field, const QRect& rect, double down, double taller) {
         auto* edit = new QPlainTextEdit(client);
-        edit->setGeometry(du.rect(x, y, w, h));
+        place(edit, rect, {kLeft, down, kRight, taller});
         edit->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
         edit->setTabChangesFocus(true);
         // Undo belongs to the document, not to the field.
@@ -167,37 +183,39 @@ void MainDialog::buildControls() {
         return edit;
     };
 
-    label("Internal career name:", 157, 28, 82, 8);
-    internalCareerName_ = lineEdit(TextField::InternalCareerName, 240, 26, 142, 12);
-    label("Career name:", 157, 42, 82, 8);
-    careerName_ = lineEdit(TextField::CareerName, 240, 40, 142, 12);
-    label("Male offer dialog text:", 157, 57, 82, 18);
-    maleOffer_ = multiLineEdit(TextField::MaleOffer, 240, 55, 142, 32);
-    label("Female offer dialog text:", 157, 92, 82, 18);
-    femaleOffer_ = multiLineEdit(TextField::FemaleOffer, 240, 90, 142, 32);
+    label("Internal career name:", du.rect(157, 28, 82, 8), 0);
+    internalCareerName_ = lineEdit(TextField::InternalCareerName, du.rect(240, 26, 142, 12), 0);
+    label("Career name:", du.rect(157, 42, 82, 8), 0);
+    careerName_ = lineEdit(TextField::CareerName, du.rect(240, 40, 142, 12), 0);
+    label("Male offer dialog text:", du.rect(157, 57, 82, 18), 0);
+    maleOffer_ = multiLineEdit(TextField::MaleOffer, du.rect(240, 55, 142, 32), 0, kQuarter);
+    label("Female offer dialog text:", du.rect(157, 92, 82, 18), kQuarter);
+    femaleOffer_ =
+        multiLineEdit(TextField::FemaleOffer, du.rect(240, 90, 142, 32), kQuarter, kQuarter);
 
     picture_ = new QLabel(client);
     picture_->setObjectName(QStringLiteral("picture"));
-    picture_->setGeometry(du.rect(157, 114, 58, 41));
+    place(picture_, du.rect(157, 114, 58, 41), {kLeft, kHalf, 0, 0});
     picture_->setFrameShape(QFrame::Box);
     picture_->setAlignment(Qt::AlignCenter);
     modifyIcons_ = new QPushButton(QStringLiteral("Modify icons"), client);
-    modifyIcons_->setGeometry(du.rect(240, 133, 50, 14));
+    place(modifyIcons_, du.rect(240, 133, 50, 14), {kLeft, kHalf, 0, 0});
     connect(modifyIcons_, &QPushButton::clicked, this, &MainDialog::openIcons);
 
-    label("Male job name:", 157, 190, 83, 8);
-    maleJobName_ = lineEdit(TextField::MaleJobName, 241, 188, 142, 12);
-    label("Female job name:", 157, 204, 83, 8);
-    femaleJobName_ = lineEdit(TextField::FemaleJobName, 241, 202, 142, 12);
-    label("Job description:", 157, 218, 83, 12);
-    jobDescription_ = multiLineEdit(TextField::JobDescription, 241, 216, 142, 46);
-    label("In the job names, \\n functions as a 'next line'", 157, 231, 77, 51);
+    label("Male job name:", du.rect(157, 190, 83, 8), kHalf);
+    maleJobName_ = lineEdit(TextField::MaleJobName, du.rect(241, 188, 142, 12), kHalf);
+    label("Female job name:", du.rect(157, 204, 83, 8), kHalf);
+    femaleJobName_ = lineEdit(TextField::FemaleJobName, du.rect(241, 202, 142, 12), kHalf);
+    label("Job description:", du.rect(157, 218, 83, 12), kHalf);
+    jobDescription_ =
+        multiLineEdit(TextField::JobDescription, du.rect(241, 216, 142, 46), kHalf, kHalf);
+    label("In the job names, \\n functions as a 'next line'", du.rect(157, 231, 77, 51), kHalf);
 
     jobDetails_ = new QPushButton(QStringLiteral("&Job details"), client);
-    jobDetails_->setGeometry(du.rect(258, 271, 50, 14));
+    place(jobDetails_, du.rect(258, 271, 50, 14), {kLeft, 1, 0, 0});
     connect(jobDetails_, &QPushButton::clicked, this, &MainDialog::openJobDetails);
     chanceCards_ = new QPushButton(QStringLiteral("&Chance Cards"), client);
-    chanceCards_->setGeometry(du.rect(319, 271, 50, 14));
+    place(chanceCards_, du.rect(319, 271, 50, 14), {kLeft, 1, 0, 0});
     connect(chanceCards_, &QPushButton::clicked, this, &MainDialog::openChanceCards);
 
     // Tab order follows the layout, top to bottom.
@@ -212,6 +230,20 @@ void MainDialog::buildControls() {
     setTabOrder(femaleJobName_, jobDescription_);
     setTabOrder(jobDescription_, jobDetails_);
     setTabOrder(jobDetails_, chanceCards_);
+}
+
+void MainDialog::placeControls() {
+    const int extraWidth = std::max(0, client_->width() - baseClientSize_.width());
+    const int extraHeight = std::max(0, client_->height() - baseClientSize_.height());
+    auto share = [](double part, int extra) { return static_cast<int>(part * extra); };
+    for (const Placement& placement : placements_) {
+        const QRect& base = placement.base;
+        const Growth& growth = placement.growth;
+        placement.widget->setGeometry(base.x() + share(growth.right, extraWidth),
+                                      base.y() + share(growth.down, extraHeight),
+                                      base.width() + share(growth.wider, extraWidth),
+                                      base.height() + share(growth.taller, extraHeight));
+    }
 }
 
 void MainDialog::addSystemMenuAbout() {

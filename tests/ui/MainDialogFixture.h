@@ -79,6 +79,7 @@ protected:
     }
 
     void createWindow(EditorDialogs* dialogs = nullptr) {
+        window.reset();  // before the document it shows
         document = std::make_unique<Document>(fs, settings);
         session = &document->session();
         session->state.installation.gameDataFolder = kTestGameFolder;
