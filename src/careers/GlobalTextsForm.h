@@ -49,8 +49,8 @@ inline constexpr std::array<const char*, 20> kGlobalTextLanguages = {
     "Portuguese",
     "Japanese",
     "Polish",
-    "Traditional Chinese",
     "Simplified Chinese",
+    "Traditional Chinese",
     "Thai",
     "Korean",
 };

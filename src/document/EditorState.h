@@ -97,8 +97,8 @@ inline constexpr std::array<LanguageMenuEntry, 20> kLanguageMenu = {{
     {"Portuguese", 32780},
     {"Japanese", 32781},
     {"Polish", 32782},
-    {"Traditional Chinese", 32783},
-    {"Simplified Chinese", 32784},
+    {"Simplified Chinese", 32783},   // GBK
+    {"Traditional Chinese", 32784},  // Big5
     {"Thai", 32785},
     {"Korean", 32786},
 }};

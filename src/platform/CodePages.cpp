@@ -33,34 +33,29 @@ struct LanguageCodePage {
 };
 
 // Indexed by LanguageSlot; the language byte of STR# bodies is the slot + 1.
-//
-// Slots 16 and 17: readers of the game's files number language byte 17 as
-// Simplified Chinese and language byte 18 as Traditional Chinese, the reverse
-// of the menu labels of the two slots. The labels stay as they are, but the
-// bytes stored under language byte 17 (slot 16) are Simplified Chinese in GBK
-// and those under language byte 18 (slot 17) Traditional Chinese in Big5,
-// because that is what the game reads.
+// The game reads language byte 17 (slot 16) as Simplified Chinese in GBK and
+// language byte 18 (slot 17) as Traditional Chinese in Big5.
 constexpr std::array<LanguageCodePage, 20> kLanguages{{
-    {"USEnglish", kCodePageWesternEurope},                // 1
-    {"UKEnglish", kCodePageWesternEurope},                // 2
-    {"French", kCodePageWesternEurope},                   // 3
-    {"German", kCodePageWesternEurope},                   // 4
-    {"Italian", kCodePageWesternEurope},                  // 5
-    {"Spanish", kCodePageWesternEurope},                  // 6
-    {"Dutch", kCodePageWesternEurope},                    // 7
-    {"Danish", kCodePageWesternEurope},                   // 8
-    {"Swedish", kCodePageWesternEurope},                  // 9
-    {"Norwegian", kCodePageWesternEurope},                // 10
-    {"Finnish", kCodePageWesternEurope},                  // 11
-    {"Hebrew", kCodePageHebrew},                          // 12
-    {"Russian", kCodePageCyrillic},                       // 13
-    {"Portuguese", kCodePageWesternEurope},               // 14
-    {"Japanese", kCodePageJapanese},                      // 15
-    {"Polish", kCodePageCentralEurope},                   // 16
-    {"Traditional Chinese", kCodePageSimplifiedChinese},  // 17: GBK, see above
-    {"Simplified Chinese", kCodePageTraditionalChinese},  // 18: Big5, see above
-    {"Thai", kCodePageThai},                              // 19
-    {"Korean", kCodePageKorean},                          // 20
+    {"USEnglish", kCodePageWesternEurope},                 // 1
+    {"UKEnglish", kCodePageWesternEurope},                 // 2
+    {"French", kCodePageWesternEurope},                    // 3
+    {"German", kCodePageWesternEurope},                    // 4
+    {"Italian", kCodePageWesternEurope},                   // 5
+    {"Spanish", kCodePageWesternEurope},                   // 6
+    {"Dutch", kCodePageWesternEurope},                     // 7
+    {"Danish", kCodePageWesternEurope},                    // 8
+    {"Swedish", kCodePageWesternEurope},                   // 9
+    {"Norwegian", kCodePageWesternEurope},                 // 10
+    {"Finnish", kCodePageWesternEurope},                   // 11
+    {"Hebrew", kCodePageHebrew},                           // 12
+    {"Russian", kCodePageCyrillic},                        // 13
+    {"Portuguese", kCodePageWesternEurope},                // 14
+    {"Japanese", kCodePageJapanese},                       // 15
+    {"Polish", kCodePageCentralEurope},                    // 16
+    {"Simplified Chinese", kCodePageSimplifiedChinese},    // 17: GBK
+    {"Traditional Chinese", kCodePageTraditionalChinese},  // 18: Big5
+    {"Thai", kCodePageThai},                               // 19
+    {"Korean", kCodePageKorean},                           // 20
 }};
 
 constexpr char kReplacementCharacter[] = "\xEF\xBF\xBD";  // U+FFFD in UTF-8

@@ -35,7 +35,7 @@ inline constexpr int kNeutralCodePage = kCodePageWesternEurope;
 int codePageForSlot(int slot);
 
 // The English name of a LanguageSlot as menus label it ("USEnglish", ...,
-// "Traditional Chinese", "Simplified Chinese", ...); "" for any other value.
+// "Simplified Chinese", "Traditional Chinese", ...); "" for any other value.
 const char* languageNameForSlot(int slot);
 
 // Decodes bytes of `codePage` into UTF-8. nullopt when the code page is not

@@ -61,8 +61,8 @@ TEST(CodePages, SlotsMapToTheirCodePages) {
     EXPECT_EQ(codePageForSlot(kLanguageSlotCount), kNeutralCodePage);
     EXPECT_EQ(kNeutralCodePage, 1252);
     EXPECT_STREQ(languageNameForSlot(0), "USEnglish");
-    EXPECT_STREQ(languageNameForSlot(16), "Traditional Chinese");
-    EXPECT_STREQ(languageNameForSlot(17), "Simplified Chinese");
+    EXPECT_STREQ(languageNameForSlot(16), "Simplified Chinese");
+    EXPECT_STREQ(languageNameForSlot(17), "Traditional Chinese");
     EXPECT_STREQ(languageNameForSlot(19), "Korean");
     EXPECT_STREQ(languageNameForSlot(20), "");
 }
