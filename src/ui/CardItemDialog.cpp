@@ -81,6 +81,7 @@ void ChanceCardItemDialog::buildControls() {
         line->setMaxLength(std::numeric_limits<int>::max());
         const int top = kFirstGroupTopDu + group * kGroupStepDu;
         line->setGeometry(du.rect(x, top + 15, width, 13));
+        guideNumberField(line, cardEditKind(which), cardEditRange(which));
         edits_[static_cast<std::size_t>(which)] = line;
     };
     makeList(CardList::BudgetMode, 1008, 35, 0, 70);

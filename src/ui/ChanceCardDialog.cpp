@@ -173,7 +173,7 @@ void ChanceCardListDialog::accept() {
         const std::optional<std::string> stored = originalText_.stored(typed);
         if (!stored) {
             prompts_.show(unstorableTextWarning());
-            text_->setFocus(Qt::OtherFocusReason);
+            focusAndSelect(text_);
             return;
         }
         bytes = *stored;

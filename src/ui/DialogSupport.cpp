@@ -65,6 +65,28 @@ void focusAndSelect(QWidget* field) {
     }
 }
 
+NumberFieldValidator::NumberFieldValidator(NumericKind kind, std::optional<NumericRange> range,
+                                           QObject* parent)
+    : QValidator(parent), kind_(kind), range_(range) {}
+
+QValidator::State NumberFieldValidator::validate(QString& input, int& position) const {
+    (void)position;
+    switch (judgeTypedNumber(input.toStdString(), kind_, range_)) {
+        case TypedNumber::Complete:
+            return Acceptable;
+        case TypedNumber::Incomplete:
+            return Intermediate;
+        case TypedNumber::Refused:
+            break;
+    }
+    return Invalid;
+}
+
+void guideNumberField(QLineEdit* field, NumericKind kind, std::optional<NumericRange> range) {
+    field->setValidator(new NumberFieldValidator(kind, range, field));
+    field->setToolTip(QString::fromStdString(numericFieldTip(kind, range)));
+}
+
 void makeEnterPressDefault(QPlainTextEdit* field, QAbstractButton* defaultButton) {
     field->installEventFilter(new EnterPressesDefault(field, defaultButton));
 }

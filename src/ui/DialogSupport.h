@@ -1,17 +1,21 @@
 #pragma once
 // What the editing dialogs share: the warning a refused field gets, moving
-// the focus to a field with its text selected, multi-line fields in which
-// Enter presses the dialog's default button, and texts that travel between
-// a field and the code-page bytes the game stores.
+// the focus to a field with its text selected, number fields that take only
+// what they can hold, multi-line fields in which Enter presses the dialog's
+// default button, and texts that travel between a field and the code-page
+// bytes the game stores.
 
 #include <QObject>
 #include <QString>
+#include <QValidator>
 #include <optional>
 #include <string>
 
+#include "careers/NumericField.h"
 #include "platform/Prompts.h"
 
 class QAbstractButton;
+class QLineEdit;
 class QPlainTextEdit;
 class QPushButton;
 class QWidget;
@@ -43,6 +47,26 @@ PromptMessage unstorableTextWarning();
 
 // Gives the field the input focus and selects its whole text.
 void focusAndSelect(QWidget* field);
+
+// Takes only the keystrokes judgeTypedNumber lets through for a field of
+// `kind` and `range` (nullopt: the whole range of the kind's type).
+class NumberFieldValidator final : public QValidator {
+public:
+    NumberFieldValidator(NumericKind kind, std::optional<NumericRange> range, QObject* parent);
+
+    State validate(QString& input, int& position) const override;
+
+private:
+    NumericKind kind_;
+    std::optional<NumericRange> range_;
+};
+
+// Makes `field` a number field: it takes only what it can hold while typed
+// in, and its tooltip names the values it holds. Texts set by the program
+// (the stored values) are shown as they are, whatever they hold; while the
+// field still shows such a text beyond its values, keystrokes are taken
+// until it holds one it can take, so that the text can be mended key by key.
+void guideNumberField(QLineEdit* field, NumericKind kind, std::optional<NumericRange> range);
 
 // A multi-line field in a dialog: Enter presses `defaultButton`; Ctrl+Enter
 // types a line break. The filter belongs to the field.

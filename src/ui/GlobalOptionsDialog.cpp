@@ -67,6 +67,7 @@ void GlobalOptionsDialog::buildControls() {
         edit->setMaxLength(std::numeric_limits<int>::max());
         edit->setGeometry(du.rect(126, top, 44, 12));
         label->setBuddy(edit);
+        guideNumberField(edit, kGlobalOptionKind, globalOptionRange(field));
         auto* spinner = new SpinButton(edit, du.x(kSpinWidthDu));
         spinner->setObjectName(controlObjectName(field.spinId));
         edits_[i] = edit;

@@ -34,12 +34,15 @@ JobDetailsDialog::JobDetailsDialog(Prompts& prompts, JobLevel& level,
                    Qt::WindowCloseButtonHint);
     buildControls();
 
-    // The spin ranges; the skill spins speed up when held.
+    // The number fields take what they hold; the spin ranges; the skill
+    // spins speed up when held.
     for (const JobDetailFieldInfo& info : jobDetailFields()) {
         SpinButton* spinner = spins_[indexOf(info.field)];
         if (spinner == nullptr) {
             continue;
         }
+        guideNumberField(edits_[indexOf(info.field)], jobFieldKind(info.field),
+                         jobFieldRange(info.field, previous_));
         const NumericRange range = jobFieldSpinRange(info.field, previous_);
         spinner->setRange(static_cast<int>(range.minimum), static_cast<int>(range.maximum));
         if (info.acceleratedSpin) {

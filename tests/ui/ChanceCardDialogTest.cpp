@@ -298,11 +298,17 @@ TEST_F(CardItemDialogTest, SkillThirteenShowsCooking) {
 }
 
 TEST_F(CardItemDialogTest, BudgetAmountsOutsideSixteenBitsAreRefused) {
-    open(kNewCardItem);
+    open({CardItem::kKindBudget, CardItem::kModeAdd, 70000});
+    EXPECT_EQ(dialog->edit(CardEdit::Amount)->text(), "70000");
+    pressOk();
+    retype(dialog->edit(CardEdit::Amount), "");
+    pressOk();
+    // Once the field holds what it can, typing takes neither a minus nor
+    // more than 65535.
     retype(dialog->edit(CardEdit::Amount), "65536");
-    pressOk();
+    EXPECT_EQ(dialog->edit(CardEdit::Amount)->text(), "");
     retype(dialog->edit(CardEdit::Amount), "-1");
-    pressOk();
+    EXPECT_EQ(dialog->edit(CardEdit::Amount)->text(), "");
     ASSERT_EQ(prompts.shown.size(), 2u);
     EXPECT_EQ(prompts.shown[0], fieldMessage("Please enter an integer between 0 and 65535."));
     EXPECT_EQ(prompts.shown[1], fieldMessage("Please enter a positive integer."));
@@ -313,6 +319,20 @@ TEST_F(CardItemDialogTest, BudgetAmountsOutsideSixteenBitsAreRefused) {
     pressOk();
     ASSERT_EQ(dialog->result(), QDialog::Accepted);
     EXPECT_EQ(item, (CardItem{1, 1, 65535}));
+    EXPECT_EQ(dialog->edit(CardEdit::Amount)->toolTip(), "An integer from 0 to 65535.");
+}
+
+TEST_F(CardItemDialogTest, NumberFieldsTakeDigitsOnly) {
+    open(kNewCardItem);
+    QLineEdit* amount = dialog->edit(CardEdit::Amount);
+    amount->selectAll();
+    QTest::keyClicks(amount, "-2k5");
+    EXPECT_EQ(amount->text(), "25");
+    EXPECT_EQ(dialog->edit(CardEdit::Number)->toolTip(), "An integer from 0 to 1000.");
+    EXPECT_EQ(dialog->edit(CardEdit::Points)->toolTip(), "An integer from 0 to 1000.");
+    pressOk();
+    ASSERT_EQ(dialog->result(), QDialog::Accepted);
+    EXPECT_EQ(item, (CardItem{1, 0, 25}));
 }
 
 TEST_F(CardItemDialogTest, ARadioClickResetsAndEnablesItsGroup) {
@@ -333,8 +353,7 @@ TEST_F(CardItemDialogTest, ARadioClickResetsAndEnablesItsGroup) {
 }
 
 TEST_F(CardItemDialogTest, ABadFieldAtARadioClickIsReportedAndTheResetGoesAhead) {
-    open(CardItem::job(57, 4));
-    retype(dialog->edit(CardEdit::Number), "2000");
+    open(CardItem::job(57, 2000));
     QTest::mouseClick(dialog->radio(4), Qt::LeftButton);
     ASSERT_EQ(prompts.shown.size(), 1u);
     EXPECT_EQ(prompts.shown[0], fieldMessage("Please enter an integer between 0 and 1000."));
