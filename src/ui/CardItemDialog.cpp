@@ -96,13 +96,12 @@ void ChanceCardItemDialog::buildControls() {
     ok_ = new QPushButton(QStringLiteral("OK"), this);
     ok_->setObjectName(controlObjectName(1));
     ok_->setGeometry(du.rect(183, 199, 50, 14));
-    ok_->setDefault(true);
-    ok_->setAutoDefault(true);
     cancel_ = new QPushButton(QStringLiteral("Cancel"), this);
     cancel_->setObjectName(controlObjectName(2));
     cancel_->setGeometry(du.rect(240, 199, 50, 14));
     connect(ok_, &QPushButton::clicked, this, &ChanceCardItemDialog::accept);
     connect(cancel_, &QPushButton::clicked, this, &ChanceCardItemDialog::reject);
+    makeEnterPressFocusedButton(this, ok_);
 
     QWidget* order[] = {radios_[0], lists_[0], edits_[0],  radios_[1], lists_[2],
                         lists_[1],  edits_[2], radios_[2], lists_[3],  edits_[1],

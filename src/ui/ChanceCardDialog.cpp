@@ -79,14 +79,14 @@ void ChanceCardListDialog::buildControls() {
     connect(list_, &QListWidget::itemDoubleClicked, this, [this] { editItem(); });
 
     auto button = [&](const char* text, int id, int x, int y) {
-        return addDialogButton(this, du, text, id, x, y, false);
+        return addDialogButton(this, du, text, id, x, y);
     };
     add_ = button("&Add", 1005, 31, 163);
     edit_ = button("&Edit", 1006, 92, 163);
     delete_ = button("&Delete", 1007, 152, 163);
     ok_ = button("OK", 1, 117, 196);
     cancel_ = button("Cancel", 2, 177, 196);
-    ok_->setDefault(true);
+    makeEnterPressFocusedButton(this, ok_);
     connect(add_, &QPushButton::clicked, this, &ChanceCardListDialog::addItem);
     connect(edit_, &QPushButton::clicked, this, &ChanceCardListDialog::editItem);
     connect(delete_, &QPushButton::clicked, this, &ChanceCardListDialog::deleteItem);

@@ -1,6 +1,7 @@
 #include "ui/DialogSupport.h"
 
 #include <QAbstractButton>
+#include <QDialog>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -116,14 +117,22 @@ QString controlObjectName(int id) {
 }
 
 QPushButton* addDialogButton(QWidget* dialog, const DialogUnits& du, const char* text, int id,
-                             int x, int y, bool autoDefault) {
+                             int x, int y) {
     constexpr int kButtonWidthDu = 50;
     constexpr int kButtonHeightDu = 14;
     auto* button = new QPushButton(QString::fromUtf8(text), dialog);
     button->setObjectName(controlObjectName(id));
     button->setGeometry(du.rect(x, y, kButtonWidthDu, kButtonHeightDu));
-    button->setAutoDefault(autoDefault);
     return button;
+}
+
+void makeEnterPressFocusedButton(QDialog* dialog, QPushButton* defaultButton) {
+    // A button that is "auto default" becomes the default while it has the
+    // focus, and gives that back to the dialog's own default when it loses it.
+    for (QPushButton* button : dialog->findChildren<QPushButton*>()) {
+        button->setAutoDefault(true);
+    }
+    defaultButton->setDefault(true);
 }
 
 }  // namespace jf

@@ -1,9 +1,9 @@
 #pragma once
 // What the editing dialogs share: the warning a refused field gets, moving
 // the focus to a field with its text selected, number fields that take only
-// what they can hold, multi-line fields in which Enter presses the dialog's
-// default button, and texts that travel between a field and the code-page
-// bytes the game stores.
+// what they can hold, what Enter presses, multi-line fields in which Enter
+// presses the dialog's default button, and texts that travel between a field
+// and the code-page bytes the game stores.
 
 #include <QObject>
 #include <QString>
@@ -15,6 +15,7 @@
 #include "platform/Prompts.h"
 
 class QAbstractButton;
+class QDialog;
 class QLineEdit;
 class QPlainTextEdit;
 class QPushButton;
@@ -29,10 +30,14 @@ class DialogUnits;
 QString controlObjectName(int id);
 
 // A push button of `dialog`, 50 x 14 dialog units at (x, y), named after
-// `id`. `autoDefault`: whether it becomes the default button while it has
-// the focus. The dialog owns it.
+// `id`. The dialog owns it.
 QPushButton* addDialogButton(QWidget* dialog, const DialogUnits& du, const char* text, int id,
-                             int x, int y, bool autoDefault);
+                             int x, int y);
+
+// Enter presses the push button that has the focus; with the focus anywhere
+// else it presses `defaultButton` (normally OK). Call once every push button
+// of the dialog exists.
+void makeEnterPressFocusedButton(QDialog* dialog, QPushButton* defaultButton);
 
 // A refused number: the field's message, the application's caption, the
 // warning icon and an OK button.

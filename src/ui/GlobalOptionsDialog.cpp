@@ -90,13 +90,12 @@ void GlobalOptionsDialog::buildControls() {
     ok_ = new QPushButton(QStringLiteral("OK"), this);
     ok_->setObjectName(controlObjectName(1));
     ok_->setGeometry(du.rect(166, 167, 50, 14));
-    ok_->setDefault(true);
-    ok_->setAutoDefault(true);
     cancel_ = new QPushButton(QStringLiteral("Cancel"), this);
     cancel_->setObjectName(controlObjectName(2));
     cancel_->setGeometry(du.rect(223, 167, 50, 14));
     connect(ok_, &QPushButton::clicked, this, &GlobalOptionsDialog::accept);
     connect(cancel_, &QPushButton::clicked, this, &GlobalOptionsDialog::reject);
+    makeEnterPressFocusedButton(this, ok_);
 
     for (std::size_t i = 1; i < edits_.size(); ++i) {
         setTabOrder(edits_[i - 1], edits_[i]);

@@ -112,13 +112,11 @@ void GlobalTextsDialog::buildControls() {
 
     ok_->setObjectName(controlObjectName(1));
     ok_->setGeometry(du.rect(167, 305, 50, 14));
-    ok_->setDefault(true);
-    ok_->setAutoDefault(true);
     cancel_->setObjectName(controlObjectName(2));
     cancel_->setGeometry(du.rect(222, 305, 50, 14));
     defaults_->setObjectName(controlObjectName(1152));
     defaults_->setGeometry(du.rect(277, 305, 50, 14));
-    defaults_->setAutoDefault(false);
+    makeEnterPressFocusedButton(this, ok_);
     connect(ok_, &QPushButton::clicked, this, &GlobalTextsDialog::accept);
     connect(cancel_, &QPushButton::clicked, this, &GlobalTextsDialog::reject);
     connect(defaults_, &QPushButton::clicked, this, &GlobalTextsDialog::loadDefaults);

@@ -93,7 +93,7 @@ void IconDialog::buildControls() {
     buttonPicture_ = picture(1018, 50, 100, 77, 16);
 
     auto button = [&](const char* text, int id, int x, int y) {
-        return addDialogButton(this, du, text, id, x, y, false);
+        return addDialogButton(this, du, text, id, x, y);
     };
     importPopup_ = button("Import...", 1019, 106, 25);
     exportPopup_ = button("Export...", 1020, 106, 45);
@@ -101,7 +101,7 @@ void IconDialog::buildControls() {
     exportButtons_ = button("Export...", 1022, 96, 127);
     ok_ = button("OK", 1, 68, 162);
     cancel_ = button("Cancel", 2, 126, 162);
-    ok_->setDefault(true);
+    makeEnterPressFocusedButton(this, ok_);
     connect(importPopup_, &QPushButton::clicked, this, &IconDialog::importPopup);
     connect(exportPopup_, &QPushButton::clicked, this, &IconDialog::exportPopup);
     connect(importButtons_, &QPushButton::clicked, this, &IconDialog::importButtons);

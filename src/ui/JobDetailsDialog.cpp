@@ -114,16 +114,13 @@ void JobDetailsDialog::buildControls() {
     }
     vehicle_->setGeometry(du.rect(14, 258, 102, 12));
 
-    // The buttons keep a dialog's usual behaviour: the focused one is the
-    // default.
     auto button = [&](const char* text, int id, int y) {
-        return addDialogButton(this, du, text, id, 168, y, true);
+        return addDialogButton(this, du, text, id, 168, y);
     };
     loadPrevious_ = button("Load previous", 1025, 205);
     ok_ = button("OK", 1, 237);
     cancel_ = button("Cancel", 2, 255);
-    ok_->setDefault(true);
-    ok_->setAutoDefault(true);
+    makeEnterPressFocusedButton(this, ok_);
     connect(loadPrevious_, &QPushButton::clicked, this, &JobDetailsDialog::loadPrevious);
     connect(ok_, &QPushButton::clicked, this, &JobDetailsDialog::accept);
     connect(cancel_, &QPushButton::clicked, this, &JobDetailsDialog::reject);

@@ -73,6 +73,34 @@ protected:
     std::vector<CardItem> opened;
 };
 
+TEST_F(ChanceCardDialogTest, EnterPressesTheFocusedButton) {
+    card.items = {CardItem::sound(312)};
+    open();
+    scriptEdits({std::nullopt, std::nullopt});
+    test::pressEnterIn(dialog->editButton());
+    EXPECT_EQ(opened, std::vector<CardItem>{CardItem::sound(312)});
+    test::pressEnterIn(dialog->addButton());
+    EXPECT_EQ(opened.size(), 2u);
+    EXPECT_EQ(dialog->items().size(), 2u);
+    test::pressEnterIn(dialog->deleteButton());
+    EXPECT_EQ(dialog->items(), std::vector<CardItem>{CardItem::sound(312)});
+    EXPECT_TRUE(dialog->isVisible());
+
+    test::pressEnterIn(dialog->cancelButton());
+    EXPECT_FALSE(dialog->isVisible());
+    EXPECT_EQ(dialog->result(), QDialog::Rejected);
+    EXPECT_EQ(card.textIndex, 0);
+    EXPECT_TRUE(prompts.shown.empty());
+}
+
+TEST_F(ChanceCardDialogTest, EnterWithTheFocusOutsideTheButtonsPressesOk) {
+    card.items = {CardItem::sound(312)};
+    open();
+    test::pressEnterIn(dialog->itemList());
+    EXPECT_EQ(dialog->result(), QDialog::Accepted);
+    EXPECT_NE(card.textIndex, 0);
+}
+
 TEST_F(ChanceCardDialogTest, ShowsTheTextInItsLanguageAndTheItemLines) {
     ASSERT_TRUE(loaded.db.setGlobalText(12, kFrench, "Bonne chance"));
     card.textIndex = 13;

@@ -329,6 +329,24 @@ TEST_F(GlobalTextsDialogTest, DefaultsThenOkStoresTheDefaultsOfTheSelectedLangua
     EXPECT_EQ(global(6, kFrench), "G e6 s2");
 }
 
+TEST_F(GlobalTextsDialogTest, EnterPressesTheFocusedButtonAndOkElsewhere) {
+    open();
+    const std::vector<std::string> before = allTexts();
+    test::pressEnterIn(dialog->defaultsButton());
+    EXPECT_EQ(dialog->fieldText(0), "Car Pool");
+    EXPECT_TRUE(dialog->isVisible());
+    test::pressEnterIn(dialog->cancelButton());
+    EXPECT_EQ(dialog->result(), QDialog::Rejected);
+    EXPECT_FALSE(dialog->changed());
+    EXPECT_EQ(allTexts(), before);
+
+    open();
+    type(0, "!");
+    test::pressEnterIn(dialog->field(0));
+    ASSERT_EQ(dialog->result(), QDialog::Accepted);
+    EXPECT_EQ(global(0, 0), "G e0 s0!");
+}
+
 TEST_F(GlobalTextsDialogTest, MissingOrDamagedDefaultsShowTheirMessages) {
     open([] { return std::vector<std::uint8_t>{}; });
     type(0, "Z");

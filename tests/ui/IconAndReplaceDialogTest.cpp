@@ -5,6 +5,7 @@
 #include <QPushButton>
 #include <QTest>
 
+#include "DialogTestSupport.h"
 #include "careers/BmpFile.h"
 #include "careers/IconStore.h"
 #include "platform/File.h"
@@ -143,6 +144,23 @@ TEST_F(IconDialogTest, ImportReplacesOnlyTheDialogsBitmap) {
     Bitmap stored;
     ASSERT_TRUE(icons.getPopupIcon(kTrack, stored));
     EXPECT_NE(stored, dialog->popup());
+}
+
+TEST_F(IconDialogTest, EnterPressesTheFocusedButtonAndOkElsewhere) {
+    open();
+    dialog->show();
+    test::pressEnterIn(dialog->importPopupButton());
+    test::pressEnterIn(dialog->exportButtonsButton());
+    ASSERT_EQ(prompts.fileChoices.size(), 2u);
+    EXPECT_EQ(prompts.fileChoices[1].defaultExtension, "BMP");
+    EXPECT_TRUE(dialog->isVisible());
+    test::pressEnterIn(dialog->cancelButton());
+    EXPECT_EQ(dialog->result(), QDialog::Rejected);
+
+    open();
+    dialog->show();
+    test::pressEnterIn(dialog->popupPicture());
+    EXPECT_EQ(dialog->result(), QDialog::Accepted);
 }
 
 TEST_F(IconDialogTest, ExportWritesA24BitBmpOrSaysWhyNot) {
