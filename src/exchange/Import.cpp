@@ -4,6 +4,7 @@
 #include <memory>
 #include <new>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "careers/BmpFile.h"
@@ -260,10 +261,13 @@ EditScope importScope(const std::vector<std::size_t>& positions) {
 ExchangeResult runImport(Document& document, Prompts& prompts, ReplaceCareerChooser& chooser,
                          ImportObserver& observer) {
     EditorSession& session = document.session();
-    std::optional<std::string> path = prompts.chooseOpenFile(importFileChoice());
+    FileChoice choice = importFileChoice();
+    choice.initialFolder = recentFolder(session.settings, FileKind::Careers);
+    const std::optional<std::string> path = prompts.chooseOpenFile(choice);
     if (!path) {
         return ExchangeResult::Cancelled;
     }
+    rememberFolder(session.settings, importedFileKind(*path), *path);
     auto showError = [&prompts](const std::string& text) {
         prompts.show(errorMessage(text, kExchangeErrorCaption));
         return ExchangeResult::Failed;
@@ -370,9 +374,21 @@ FileChoice importFileChoice() {
     FileChoice choice;
     choice.filters = {{"Jobforge 3 careers (*.CAR)", "*.car"},
                       {"Jobforge 3 backups (*.CBK)", "*.cbk"},
-                      {"Jobforge 2 careers (*.IFF)", "*.iff"}};
+                      {"Jobforge 2 careers (*.IFF)", "*.iff"},
+                      {"All files (*)", "*"}};
     choice.initialName = "*.car";
     return choice;
+}
+
+FileKind importedFileKind(const std::string& path) {
+    const std::string name = paths::fileName(path);
+    constexpr std::string_view kBackupEnding = ".cbk";
+    if (name.size() >= kBackupEnding.size() &&
+        paths::equalsIgnoreCase(name.substr(name.size() - kBackupEnding.size()),
+                                std::string(kBackupEnding))) {
+        return FileKind::Backups;
+    }
+    return FileKind::Careers;
 }
 
 bool importTrack(IffView& view, EditorSession& session, Prompts& prompts, std::size_t position,

@@ -10,6 +10,7 @@
 #include "careers/IconStore.h"
 #include "platform/FileSystem.h"
 #include "platform/Prompts.h"
+#include "platform/RecentFolders.h"
 #include "ui/Artwork.h"
 #include "ui/DialogUnits.h"
 
@@ -34,19 +35,11 @@ std::string wrongSizeMessage(int width, int height) {
            " pixels, it's height is " + std::to_string(height) + " and it hasn't got compression.";
 }
 
-FileChoice bitmapFileChoice(bool saving) {
-    FileChoice choice;
-    choice.filters = {{"Bitmap files (*.BMP)", "*.BMP"}};
-    choice.initialName = "*.BMP";
-    choice.defaultExtension = saving ? "BMP" : "";
-    return choice;
-}
-
 }  // namespace
 
-IconDialog::IconDialog(Prompts& prompts, FileSystem& fileSystem, const IconStore& icons,
-                       std::uint16_t trackId, QWidget* parent)
-    : QDialog(parent), prompts_(prompts), fileSystem_(fileSystem) {
+IconDialog::IconDialog(Prompts& prompts, FileSystem& fileSystem, SettingsStore& settings,
+                       const IconStore& icons, std::uint16_t trackId, QWidget* parent)
+    : QDialog(parent), prompts_(prompts), fileSystem_(fileSystem), settings_(settings) {
     setWindowTitle(QString::fromUtf8(kCaption));
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowCloseButtonHint);
@@ -115,11 +108,22 @@ void IconDialog::showPictures() {
     buttonPicture_->setPixmap(QPixmap::fromImage(toImage(button_)));
 }
 
+FileChoice IconDialog::bitmapFileChoice(bool saving) {
+    FileChoice choice;
+    // Icon files come in any letter case ("popup.bmp", "POPUP.BMP").
+    choice.filters = {{"Bitmap files (*.BMP)", "*.bmp"}};
+    choice.initialName = "*.BMP";
+    choice.defaultExtension = saving ? "BMP" : "";
+    choice.initialFolder = recentFolder(settings_, FileKind::Icons);
+    return choice;
+}
+
 void IconDialog::importInto(Bitmap& target, int width, int height) {
     const std::optional<std::string> path = prompts_.chooseOpenFile(bitmapFileChoice(false));
     if (!path) {
         return;
     }
+    rememberFolder(settings_, FileKind::Icons, *path);
     const std::unique_ptr<File> file = fileSystem_.open(*path, OpenMode::Read);
     if (!file) {
         prompts_.show(errorMessage(kCannotOpenFile, kErrorCaption));
@@ -139,6 +143,7 @@ void IconDialog::exportFrom(const Bitmap& source) {
     if (!path) {
         return;
     }
+    rememberFolder(settings_, FileKind::Icons, *path);
     const std::unique_ptr<File> file = fileSystem_.open(*path, OpenMode::CreateTruncate);
     if (!file) {
         prompts_.show(errorMessage(kCannotCreateFile, kErrorCaption));

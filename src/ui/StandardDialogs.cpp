@@ -117,7 +117,7 @@ bool StandardDialogs::editIcons(QWidget* parent, std::size_t trackPosition, Bitm
     if (track == nullptr) {
         return false;
     }
-    IconDialog dialog(prompts_, session.fs, session.icons, track->id, parent);
+    IconDialog dialog(prompts_, session.fs, session.settings, session.icons, track->id, parent);
     if (dialog.exec() != QDialog::Accepted) {
         return false;
     }

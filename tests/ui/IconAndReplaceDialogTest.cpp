@@ -9,6 +9,8 @@
 #include "careers/BmpFile.h"
 #include "careers/IconStore.h"
 #include "platform/File.h"
+#include "platform/RecentFolders.h"
+#include "platform/SettingsStore.h"
 #include "support/BmpBuilder.h"
 #include "support/FakeFileSystem.h"
 #include "support/LoadedCardDatabase.h"
@@ -53,7 +55,7 @@ protected:
         disk.addFolder("C:\\Pictures");
     }
     void open(std::uint16_t track = kTrack) {
-        dialog = std::make_unique<IconDialog>(prompts, disk, icons, track);
+        dialog = std::make_unique<IconDialog>(prompts, disk, settings, icons, track);
     }
     void putBitmap(const std::string& path, int width, int height, std::uint32_t colour) {
         disk.putFile(path, test::buildBmp(test::rgbSpec(width, height,
@@ -61,6 +63,7 @@ protected:
     }
 
     test::FakeFileSystem disk;
+    MemorySettingsStore settings;
     IconStore icons;
     test::ScriptedPrompts prompts;
     std::unique_ptr<IconDialog> dialog;
@@ -114,8 +117,9 @@ TEST_F(IconDialogTest, APopupOf85By63IsRefusedAndTheOldPictureStays) {
     ASSERT_EQ(prompts.fileChoices.size(), 2u);
     EXPECT_EQ(prompts.fileChoices[0].initialName, "*.BMP");
     ASSERT_EQ(prompts.fileChoices[0].filters.size(), 1u);
+    // The caption stays; the pattern takes the extension in any case.
     EXPECT_EQ(prompts.fileChoices[0].filters[0].description, "Bitmap files (*.BMP)");
-    EXPECT_EQ(prompts.fileChoices[0].filters[0].pattern, "*.BMP");
+    EXPECT_EQ(prompts.fileChoices[0].filters[0].pattern, "*.bmp");
 }
 
 TEST_F(IconDialogTest, ButtonsNeed112By22AndAMissingFileCannotBeOpened) {
@@ -161,6 +165,23 @@ TEST_F(IconDialogTest, EnterPressesTheFocusedButtonAndOkElsewhere) {
     dialog->show();
     test::pressEnterIn(dialog->popupPicture());
     EXPECT_EQ(dialog->result(), QDialog::Accepted);
+}
+
+TEST_F(IconDialogTest, ImportAndExportStartInTheFolderOfTheLastIconFile) {
+    disk.addFolder("C:\\Icons");
+    putBitmap("C:\\Icons\\green.BMP", 84, 63, 0x00FF00);
+    open();
+    prompts.openFiles = {"C:\\Icons\\green.BMP"};
+    prompts.saveFiles = {"C:\\Pictures\\out.bmp"};
+    QTest::mouseClick(dialog->importPopupButton(), Qt::LeftButton);
+    QTest::mouseClick(dialog->exportButtonsButton(), Qt::LeftButton);
+    QTest::mouseClick(dialog->exportPopupButton(), Qt::LeftButton);  // cancelled
+    ASSERT_EQ(prompts.fileChoices.size(), 3u);
+    EXPECT_EQ(prompts.fileChoices[0].initialFolder, "");
+    EXPECT_EQ(prompts.fileChoices[1].initialFolder, "C:\\Icons\\");
+    EXPECT_EQ(prompts.fileChoices[2].initialFolder, "C:\\Pictures\\");
+    EXPECT_EQ(recentFolder(settings, FileKind::Icons), "C:\\Pictures\\");
+    EXPECT_TRUE(prompts.shown.empty());
 }
 
 TEST_F(IconDialogTest, ExportWritesA24BitBmpOrSaysWhyNot) {
