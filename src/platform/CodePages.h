@@ -60,4 +60,9 @@ std::string toUtf8Lossy(const std::string& bytes, int codePage, bool* complete =
 // result always decodes back to exactly `utf8`).
 std::optional<std::string> fromUtf8(const std::string& utf8, int codePage);
 
+// Why fromUtf8 refuses a text: the first character (as a code point) that
+// `codePage` cannot hold, U+FFFD for the first byte that is not valid
+// UTF-8; nullopt when every character fits or the code page is unknown.
+std::optional<char32_t> firstUnstorableCharacter(const std::string& utf8, int codePage);
+
 }  // namespace jf

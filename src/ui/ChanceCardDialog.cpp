@@ -9,6 +9,7 @@
 
 #include "careers/CareerDatabase.h"
 #include "careers/ChanceCardForm.h"
+#include "document/Document.h"
 #include "platform/CodePages.h"
 #include "platform/Prompts.h"
 #include "ui/CardItemDialog.h"
@@ -172,7 +173,7 @@ void ChanceCardListDialog::accept() {
         }
         const std::optional<std::string> stored = originalText_.stored(typed);
         if (!stored) {
-            prompts_.show(unstorableTextWarning());
+            prompts_.show(unstorableTextWarning(typed, language_));
             focusAndSelect(text_);
             return;
         }

@@ -7,10 +7,11 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 
+#include "document/Document.h"
+#include "document/LineBreaks.h"
 #include "exchange/ExchangeMessages.h"
 #include "platform/CodePages.h"
 #include "ui/DialogUnits.h"
-#include "document/LineBreaks.h"
 
 namespace jf {
 
@@ -50,8 +51,9 @@ PromptMessage fieldWarning(const std::string& text) {
     return {text, kApplicationCaption, PromptButtons::Ok, PromptIcon::Warning};
 }
 
-PromptMessage unstorableTextWarning() {
-    return {kUnstorableText, kUnstorableCaption, PromptButtons::Ok, PromptIcon::Warning};
+PromptMessage unstorableTextWarning(const QString& typed, int language) {
+    return {kUnstorableText + refusedCharacterDetail(typed.toStdString(), language),
+            kUnstorableCaption, PromptButtons::Ok, PromptIcon::Warning};
 }
 
 void focusAndSelect(QWidget* field) {

@@ -44,11 +44,13 @@ void makeEnterPressFocusedButton(QDialog* dialog, QPushButton* defaultButton);
 PromptMessage fieldWarning(const std::string& text);
 
 // A typed character that the code page of the text's language cannot hold.
+// The message goes on with the character and the language
+// (refusedCharacterDetail; `language` a LanguageSlot or kNoLanguage).
 inline constexpr char kUnstorableText[] =
     "The text contains a character that cannot be stored in the code page of its "
     "language.\n\nPlease change the text.";
 inline constexpr char kUnstorableCaption[] = "Warning";
-PromptMessage unstorableTextWarning();
+PromptMessage unstorableTextWarning(const QString& typed, int language);
 
 // Gives the field the input focus and selects its whole text.
 void focusAndSelect(QWidget* field);

@@ -10,6 +10,7 @@
 
 #include "careers/CareerDatabase.h"
 #include "careers/DefaultTexts.h"
+#include "document/Document.h"
 #include "platform/CodePages.h"
 #include "platform/Prompts.h"
 #include "ui/DialogUnits.h"
@@ -178,7 +179,7 @@ bool GlobalTextsDialog::storeFields(int slot) {
     for (std::size_t i = 0; i < texts.size(); ++i) {
         const std::optional<std::string> bytes = shown_[i].stored(fieldText(i));
         if (!bytes) {
-            prompts_.show(unstorableTextWarning());
+            prompts_.show(unstorableTextWarning(fieldText(i), shownLanguage_));
             focusAndSelect(fields_[i]);
             return false;
         }

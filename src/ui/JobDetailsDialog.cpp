@@ -8,6 +8,7 @@
 #include <QPushButton>
 #include <limits>
 
+#include "document/Document.h"
 #include "platform/CodePages.h"
 #include "ui/SpinButton.h"
 
@@ -173,7 +174,7 @@ bool JobDetailsDialog::readFields() {
                 QLineEdit* field = edits_[indexOf(info.field)];
                 const std::optional<std::string> bytes = texts_[info.index].stored(field->text());
                 if (!bytes) {
-                    prompts_.show(unstorableTextWarning());
+                    prompts_.show(unstorableTextWarning(field->text(), kNoLanguage));
                     focusAndSelect(field);
                     return false;
                 }

@@ -275,10 +275,17 @@ TEST_F(ChanceCardDialogTest, AnUndecodableTextIsKeptByteForByteWhenNotEdited) {
 TEST_F(ChanceCardDialogTest, ATextTheLanguageCannotHoldIsRefused) {
     card.items = {CardItem::sound(312)};
     open(kFrench);
-    dialog->textField()->setPlainText(QString::fromUtf8("\xE6\x97\xA5\xE6\x9C\xAC"));
+    dialog->textField()->setPlainText(QString::fromUtf8("Le \xE6\x97\xA5\xE6\x9C\xAC"));
     click(dialog->okButton());
     ASSERT_EQ(prompts.shown.size(), 1u);
-    EXPECT_EQ(prompts.shown[0].icon, PromptIcon::Warning);
+    EXPECT_EQ(prompts.shown[0],
+              (PromptMessage{"The text contains a character that cannot be stored in the code page "
+                             "of its language.\n\nPlease change the text.\n\nCharacter: "
+                             "\xC2\xAB\xE6\x97\xA5\xC2\xBB (U+65E5), language: French",
+                             "Warning", PromptButtons::Ok, PromptIcon::Warning}));
+    EXPECT_EQ(dialog->focusWidget(), dialog->textField());
+    EXPECT_EQ(dialog->textField()->textCursor().selectedText(),
+              QString::fromUtf8("Le \xE6\x97\xA5\xE6\x9C\xAC"));
     EXPECT_NE(dialog->result(), QDialog::Accepted);
     EXPECT_EQ(card.textIndex, 0);
     EXPECT_TRUE(loaded.db.textEntryFree(12));

@@ -298,6 +298,23 @@ TEST_F(GlobalTextsDialogTest, OkStoresTheFieldsOnlyWhenTyped) {
     EXPECT_EQ(global(11, kRussian), "G e11 s12\xC6");  // cp1251
 }
 
+TEST_F(GlobalTextsDialogTest, ATextTheLanguageCannotHoldNamesItsCharacter) {
+    open();
+    choose(kRussian);
+    auto* field = qobject_cast<QLineEdit*>(dialog->field(0));
+    ASSERT_NE(field, nullptr);
+    field->setText(QString::fromUtf8("\xD0\x90\xC3\xA9"));  // "Аé": 1251 has no é
+    QTest::mouseClick(dialog->okButton(), Qt::LeftButton);
+    ASSERT_EQ(prompts.shown.size(), 1u);
+    EXPECT_EQ(prompts.shown[0].text,
+              "The text contains a character that cannot be stored in the code page of its "
+              "language.\n\nPlease change the text.\n\nCharacter: \xC2\xAB\xC3\xA9\xC2\xBB "
+              "(U+00E9), language: Russian");
+    EXPECT_EQ(dialog->focusWidget(), field);
+    EXPECT_EQ(field->selectedText(), QString::fromUtf8("\xD0\x90\xC3\xA9"));
+    EXPECT_NE(dialog->result(), QDialog::Accepted);
+}
+
 TEST_F(GlobalTextsDialogTest, DefaultsThenCancelChangesNothing) {
     open();
     const std::vector<std::string> before = allTexts();

@@ -266,11 +266,17 @@ TEST_F(JobDetailsDialogTest, AStoredVehicleOutsideTheListIsKept) {
 
 TEST_F(JobDetailsDialogTest, TextsTheNeutralCodePageCannotHoldAreRefused) {
     open();
-    retype(edit(F::MaleMesh), QString::fromUtf8("\xE6\x97\xA5"));
+    retype(edit(F::MaleMesh), QString::fromUtf8("b\xE6\x97\xA5"));
     pressOk();
     ASSERT_EQ(prompts.shown.size(), 1u);
-    EXPECT_EQ(prompts.shown[0].icon, PromptIcon::Warning);
+    EXPECT_EQ(prompts.shown[0],
+              (PromptMessage{"The text contains a character that cannot be stored in the code page "
+                             "of its language.\n\nPlease change the text.\n\nCharacter: "
+                             "\xC2\xAB\xE6\x97\xA5\xC2\xBB (U+65E5), language: none (internal "
+                             "name)",
+                             "Warning", PromptButtons::Ok, PromptIcon::Warning}));
     EXPECT_EQ(dialog->focusWidget(), edit(F::MaleMesh));
+    EXPECT_EQ(edit(F::MaleMesh)->selectedText(), QString::fromUtf8("b\xE6\x97\xA5"));
     EXPECT_FALSE(accepted());
     retype(edit(F::MaleMesh), QString::fromUtf8("caf\xC3\xA9"));
     pressOk();
