@@ -30,9 +30,21 @@ constexpr char kCannotOpenFile[] = "Couldn't open this file!";
 constexpr char kCannotCreateFile[] = "Couldn't create this file!";
 constexpr char kCannotSaveBitmap[] = "Couldn't save the bitmap!";
 
-std::string wrongSizeMessage(int width, int height) {
-    return "Couldn't load the bitmap!\n\nMake sure it's width is " + std::to_string(width) +
-           " pixels, it's height is " + std::to_string(height) + " and it hasn't got compression.";
+// The size the icon needs, then the size of the picture chosen when its
+// headers tell it.
+std::string wrongSizeMessage(int width, int height, File& chosen) {
+    std::string message = "Couldn't load the bitmap!\n\nMake sure it's width is " +
+                          std::to_string(width) + " pixels, it's height is " +
+                          std::to_string(height) + " and it hasn't got compression.";
+    int chosenWidth = 0;
+    int chosenHeight = 0;
+    if (readBitmapSize(chosen, chosenWidth, chosenHeight)) {
+        message += "\n\nThe picture chosen is " + std::to_string(chosenWidth) + " x " +
+                   std::to_string(chosenHeight) + " pixels.";
+    } else {
+        message += "\n\nThe file chosen is not a BMP picture.";
+    }
+    return message;
 }
 
 }  // namespace
@@ -131,7 +143,7 @@ void IconDialog::importInto(Bitmap& target, int width, int height) {
     }
     Bitmap read;
     if (!readBitmapFile(*file, read, nullptr, width, height)) {
-        prompts_.show(errorMessage(wrongSizeMessage(width, height), kErrorCaption));
+        prompts_.show(errorMessage(wrongSizeMessage(width, height, *file), kErrorCaption));
         return;
     }
     target = std::move(read);

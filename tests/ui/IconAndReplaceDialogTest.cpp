@@ -106,13 +106,14 @@ TEST_F(IconDialogTest, APopupOf85By63IsRefusedAndTheOldPictureStays) {
     prompts.openFiles = {"C:\\Pictures\\wide.bmp", "C:\\Pictures\\text.bmp"};
     QTest::mouseClick(dialog->importPopupButton(), Qt::LeftButton);
     QTest::mouseClick(dialog->importPopupButton(), Qt::LeftButton);
-    const PromptMessage expected = errorMessage(
+    const std::string needed =
         "Couldn't load the bitmap!\n\nMake sure it's width is 84 pixels, it's height is 63 and "
-        "it hasn't got compression.",
-        "Error!");
+        "it hasn't got compression.";
     ASSERT_EQ(prompts.shown.size(), 2u);
-    EXPECT_EQ(prompts.shown[0], expected);
-    EXPECT_EQ(prompts.shown[1], expected);
+    EXPECT_EQ(prompts.shown[0],
+              errorMessage(needed + "\n\nThe picture chosen is 85 x 63 pixels.", "Error!"));
+    EXPECT_EQ(prompts.shown[1],
+              errorMessage(needed + "\n\nThe file chosen is not a BMP picture.", "Error!"));
     EXPECT_EQ(dialog->popup(), before);
     ASSERT_EQ(prompts.fileChoices.size(), 2u);
     EXPECT_EQ(prompts.fileChoices[0].initialName, "*.BMP");
@@ -131,7 +132,7 @@ TEST_F(IconDialogTest, ButtonsNeed112By22AndAMissingFileCannotBeOpened) {
     ASSERT_EQ(prompts.shown.size(), 2u);
     EXPECT_EQ(prompts.shown[0].text,
               "Couldn't load the bitmap!\n\nMake sure it's width is 112 pixels, it's height is 22 "
-              "and it hasn't got compression.");
+              "and it hasn't got compression.\n\nThe picture chosen is 84 x 63 pixels.");
     EXPECT_EQ(prompts.shown[1], errorMessage("Couldn't open this file!", "Error!"));
 }
 
