@@ -180,6 +180,40 @@ std::optional<std::string> Document::fieldText(std::size_t position, std::size_t
     return text;
 }
 
+std::string Document::jobDetailsLine(std::size_t position, std::size_t level, int language) const {
+    const CareerTrack* track = session_.database.track(position);
+    if (track == nullptr || level >= track->career.levels.size()) {
+        return {};
+    }
+    // A text of the track in `language` on one line; `fallback` (neutral
+    // bytes) when it is empty or missing.
+    auto oneLine = [&](TextField field, const std::string& fallback) {
+        std::string bytes;
+        const std::optional<std::size_t> entry = entryOfField(field, level);
+        std::string text;
+        if (entry && track->strings.getString(*entry, language, StringTable::kText, bytes) &&
+            !bytes.empty()) {
+            text = toUtf8Lossy(bytes, codePageForSlot(language));
+        } else {
+            text = toUtf8Lossy(fallback, kNeutralCodePage);
+        }
+        std::string line;
+        for (const char c : text) {
+            if (c == '\n' || c == '\r') {
+                if (!line.empty() && line.back() != ' ') {
+                    line += ' ';
+                }
+            } else {
+                line += c;
+            }
+        }
+        return line;
+    };
+    return "Career: " + oneLine(TextField::CareerName, track->career.internalCareerName) +
+           ", job " + std::to_string(level + 1) + ": " +
+           oneLine(TextField::MaleJobName, track->career.levels[level].internalJobName);
+}
+
 JobRequirements Document::previousRequirements(std::size_t position, std::size_t level) const {
     JobRequirements previous{};
     const CareerTrack* track = session_.database.track(position);

@@ -131,6 +131,11 @@ public:
     // '\n'. nullopt when the track or the entry does not exist.
     std::optional<std::string> fieldText(std::size_t position, std::size_t level, TextField field,
                                          int language) const;
+    // The line the job details dialog shows about the job it edits:
+    // "Career: <career name>, job <level + 1>: <male job name>", both names
+    // in `language` (the internal names where that text is empty), line
+    // breaks as spaces. "" when the track or the level does not exist.
+    std::string jobDetailsLine(std::size_t position, std::size_t level, int language) const;
     // The first seven values of level `level - 1` of the track (zeros for
     // level 0): the minima of the job details dialog and "Load previous".
     JobRequirements previousRequirements(std::size_t position, std::size_t level) const;

@@ -84,8 +84,10 @@ private:
 }  // namespace
 
 bool StandardDialogs::editJobDetails(QWidget* parent, JobLevel& level,
-                                     const PreviousRequirements& previous) {
+                                     const PreviousRequirements& previous,
+                                     const std::string& jobLine) {
     JobDetailsDialog dialog(prompts_, level, previous, parent);
+    dialog.setJobLine(QString::fromStdString(jobLine));
     return dialog.exec() == QDialog::Accepted;
 }
 

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
@@ -81,6 +82,18 @@ TEST_F(JobDetailsDialogTest, ShowsTheLevelsValuesAndTexts) {
     EXPECT_EQ(dialog->vehicleList()->currentText(), "Staff Sedan");
     EXPECT_EQ(dialog->vehicleList()->count(), 9);
     EXPECT_EQ(dialog->vehicleList()->itemText(8), "Limo");
+    QLabel* vehicleLabel = nullptr;
+    for (QLabel* label : dialog->findChildren<QLabel*>()) {
+        if (label->text() == "Vehicle:") {
+            vehicleLabel = label;
+        }
+    }
+    ASSERT_NE(vehicleLabel, nullptr);
+    EXPECT_EQ(vehicleLabel->buddy(), dialog->vehicleList());
+    EXPECT_TRUE(dialog->jobLine()->text().isEmpty());
+    dialog->setJobLine("Career: Culinary, job 3: Sous Chef");
+    EXPECT_EQ(dialog->jobLine()->text(), "Career: Culinary, job 3: Sous Chef");
+    EXPECT_EQ(dialog->windowTitle(), "Job details...");
     EXPECT_EQ(dialog->spin(F::Cooking)->minimum(), 300);
     EXPECT_EQ(dialog->spin(F::Cooking)->maximum(), 1000);
     EXPECT_EQ(dialog->spin(F::Friends)->minimum(), 3);

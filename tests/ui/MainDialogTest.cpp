@@ -302,8 +302,11 @@ class EditingDialogs final : public EditorDialogs {
 public:
     bool answer = true;
     PreviousRequirements previousSeen{};
-    bool editJobDetails(QWidget*, JobLevel& level, const PreviousRequirements& previous) override {
+    std::string jobLineSeen;
+    bool editJobDetails(QWidget*, JobLevel& level, const PreviousRequirements& previous,
+                        const std::string& jobLine) override {
         previousSeen = previous;
+        jobLineSeen = jobLine;
         level.salary = 4321;
         level.internalJobName = "Renamed";
         return answer;
@@ -366,6 +369,7 @@ TEST_F(MainDialogTest, JobDetailsAndIconsAreCopiedBackOnlyOnOk) {
     EXPECT_EQ(database().careerChunk(0)->levels[4].internalJobName, "Renamed");
     EXPECT_EQ(jobs().rowText(4, 1), QStringLiteral("Renamed"));
     EXPECT_EQ(dialogs.previousSeen[1], database().careerChunk(0)->levels[3].cookingNeeded);
+    EXPECT_EQ(dialogs.jobLineSeen, "Career: A e0 s0, job 5: A e11 s0");
     EXPECT_FALSE(window->isClean());
 
     QTest::mouseClick(window->modifyIconsButton(), Qt::LeftButton);
