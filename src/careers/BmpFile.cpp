@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <bit>
+#include <limits>
 #include <new>
 #include <utility>
 
@@ -433,6 +434,43 @@ bool readBitmapFile(File& file, Bitmap& out, Palette* palette, int width, int he
         return false;
     }
     return decodeParts(fileHeader, info.data(), info.size(), out, palette, width, height, headers);
+}
+
+bool readBitmapSize(File& file, int& width, int& height) {
+    // The file header, the information header's size and the two sizes.
+    constexpr std::size_t kCoreHeaderSize = 12;
+    constexpr std::size_t kNeeded = kBmpFileHeaderSize + kInfoHeight + 4;
+    std::uint8_t bytes[kNeeded] = {};
+    if (!file.seek(0) || !file.readExact(bytes, kBmpFileHeaderSize + kInfoWidth) ||
+        readLE16(bytes + kFileMagic) != kBmpMagic) {
+        return false;
+    }
+    const std::uint8_t* info = bytes + kBmpFileHeaderSize;
+    const std::uint32_t infoSize = readLE32(info + kInfoSize);
+    std::int64_t w = 0;
+    std::int64_t h = 0;
+    if (infoSize == kCoreHeaderSize) {
+        if (!file.readExact(bytes + kBmpFileHeaderSize + kInfoWidth, 4)) {
+            return false;
+        }
+        w = readLE16(info + kInfoWidth);
+        h = readLE16(info + kInfoWidth + 2);
+    } else if (infoSize >= kInfoHeight + 4) {
+        if (!file.readExact(bytes + kBmpFileHeaderSize + kInfoWidth, 8)) {
+            return false;
+        }
+        w = static_cast<std::int32_t>(readLE32(info + kInfoWidth));
+        h = static_cast<std::int32_t>(readLE32(info + kInfoHeight));
+        h = h < 0 ? -h : h;
+    } else {
+        return false;
+    }
+    if (w <= 0 || h <= 0 || h > std::numeric_limits<std::int32_t>::max()) {
+        return false;
+    }
+    width = static_cast<int>(w);
+    height = static_cast<int>(h);
+    return true;
 }
 
 std::vector<std::uint8_t> encodeBitmapFile(const Bitmap& bitmap) {

@@ -61,6 +61,14 @@ struct BmpHeaders {
 bool readBitmapFile(File& file, Bitmap& out, Palette* palette, int width, int height,
                     BmpHeaders* headers = nullptr);
 
+// The picture size a BMP file states in its headers, whether or not the
+// rest of it can be read: the width and the height made positive. Besides
+// the 40-byte information header, the older 12-byte one (16-bit sizes) and
+// the longer ones are understood. False, with `width` and `height`
+// unchanged, when the file does not start with such headers or states no
+// positive size.
+bool readBitmapSize(File& file, int& width, int& height);
+
 // The same for a BMP file held in memory (bytes[0..size) is the whole file).
 bool decodeBitmapFile(const std::uint8_t* bytes, std::size_t size, Bitmap& out, Palette* palette,
                       int width, int height, BmpHeaders* headers = nullptr);

@@ -46,8 +46,12 @@ std::int16_t globalOptionValue(const GlobalOptions& options, std::size_t entry) 
     return value;
 }
 
+NumericRange globalOptionRange(const GlobalOptionField& field) {
+    return {field.minimum, field.maximum};
+}
+
 NumericCheck checkGlobalOptionField(const GlobalOptionField& field, const std::string& text) {
-    return checkNumericField(text, NumericKind::Short, NumericRange{field.minimum, field.maximum});
+    return checkNumericField(text, kGlobalOptionKind, globalOptionRange(field));
 }
 
 bool storeGlobalOptions(GlobalOptions& options,

@@ -41,6 +41,10 @@ inline constexpr std::array<std::size_t, kGlobalOptionCount> kGlobalOptionReadOr
 // shorter.
 std::int16_t globalOptionValue(const GlobalOptions& options, std::size_t entry);
 
+// Every field holds a signed 16-bit number in its range.
+inline constexpr NumericKind kGlobalOptionKind = NumericKind::Short;
+NumericRange globalOptionRange(const GlobalOptionField& field);
+
 // Reads one field's text: a signed 16-bit number in the field's range.
 NumericCheck checkGlobalOptionField(const GlobalOptionField& field, const std::string& text);
 

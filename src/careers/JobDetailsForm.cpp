@@ -112,6 +112,10 @@ std::string jobFieldText(const JobLevel& level, JobDetailField field) {
     return {};
 }
 
+NumericKind jobFieldKind(JobDetailField field) {
+    return kindOf(jobDetailField(field).type);
+}
+
 std::optional<NumericRange> jobFieldRange(JobDetailField field, const JobRequirements& previous) {
     const JobDetailFieldInfo& info = jobDetailField(field);
     if (!info.rangeChecked) {
@@ -129,8 +133,8 @@ NumericRange jobFieldSpinRange(JobDetailField field, const JobRequirements& prev
 
 NumericCheck checkJobField(JobDetailField field, std::string_view text,
                            const JobRequirements& previous, std::int32_t& value) {
-    const JobDetailFieldInfo& info = jobDetailField(field);
-    NumericCheck check = checkNumericField(text, kindOf(info.type), jobFieldRange(field, previous));
+    NumericCheck check =
+        checkNumericField(text, jobFieldKind(field), jobFieldRange(field, previous));
     if (check.ok) {
         // Unsigned values keep their bit pattern in the signed field.
         value = static_cast<std::int32_t>(static_cast<std::uint32_t>(check.value));

@@ -105,6 +105,9 @@ inline constexpr int kSkillSpinFastStep = 100;
 // unsigned 32-bit numbers, all others signed. Empty for text and list fields.
 std::string jobFieldText(const JobLevel& level, JobDetailField field);
 
+// How a numeric field's text is read (Integer for texts and the list).
+NumericKind jobFieldKind(JobDetailField field);
+
 // The accepted range of a numeric field (nullopt for the unchecked salary,
 // texts and the list) and its spin range.
 std::optional<NumericRange> jobFieldRange(JobDetailField field, const JobRequirements& previous);

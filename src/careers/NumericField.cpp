@@ -1,5 +1,6 @@
 #include "careers/NumericField.h"
 
+#include <algorithm>
 #include <limits>
 
 namespace jf {
@@ -128,6 +129,55 @@ NumericCheck checkNumericField(std::string_view text, NumericKind kind,
     check.ok = true;
     check.value = *value;
     return check;
+}
+
+NumericRange numericFieldLimits(NumericKind kind, std::optional<NumericRange> range) {
+    const TypeBounds bounds = boundsOf(kind);
+    if (!range) {
+        return {bounds.minimum, bounds.maximum};
+    }
+    return {std::max(range->minimum, bounds.minimum), std::min(range->maximum, bounds.maximum)};
+}
+
+TypedNumber judgeTypedNumber(std::string_view text, NumericKind kind,
+                             std::optional<NumericRange> range) {
+    if (text.size() > kNumericFieldReadLength) {
+        return TypedNumber::Refused;
+    }
+    const NumericRange limits = numericFieldLimits(kind, range);
+    std::string_view digits = text;
+    const bool negative = !digits.empty() && digits.front() == '-';
+    if (negative) {
+        if (limits.minimum >= 0) {
+            return TypedNumber::Refused;
+        }
+        digits.remove_prefix(1);
+    }
+    // Past this magnitude every limit is exceeded; reading stops growing there.
+    constexpr std::int64_t kBeyondEveryLimit = std::int64_t{1} << 40;
+    std::int64_t magnitude = 0;
+    for (const char c : digits) {
+        if (!isDigit(c)) {
+            return TypedNumber::Refused;
+        }
+        magnitude = std::min(magnitude * 10 + (c - '0'), kBeyondEveryLimit);
+    }
+    if (!digits.empty()) {
+        if (!negative && magnitude > limits.maximum) {
+            return TypedNumber::Refused;
+        }
+        if (negative && -magnitude < limits.minimum) {
+            return TypedNumber::Refused;
+        }
+    }
+    return checkNumericField(text, kind, limits).ok ? TypedNumber::Complete
+                                                    : TypedNumber::Incomplete;
+}
+
+std::string numericFieldTip(NumericKind kind, std::optional<NumericRange> range) {
+    const NumericRange limits = numericFieldLimits(kind, range);
+    return "An integer from " + std::to_string(limits.minimum) + " to " +
+           std::to_string(limits.maximum) + ".";
 }
 
 }  // namespace jf

@@ -10,6 +10,9 @@
 // minus sign. A number beyond the range of the field's type is refused like
 // any other text that is not a number (never clamped).
 //
+// While a field is typed in, it takes only texts on the way to a number it
+// can hold (judgeTypedNumber); the reading above still decides on OK.
+//
 // Texts are UTF-8; everything here is pure and thread-safe.
 
 #include <cstddef>
@@ -60,5 +63,31 @@ struct NumericCheck {
 // it (bounds included).
 NumericCheck checkNumericField(std::string_view text, NumericKind kind,
                                std::optional<NumericRange> range);
+
+// ---- Typing -------------------------------------------------------------------
+
+// The values a field can hold: `range` within the bounds of the kind's type,
+// or those bounds when there is no range.
+NumericRange numericFieldLimits(NumericKind kind, std::optional<NumericRange> range);
+
+enum class TypedNumber {
+    Refused,     // the keystroke that led here is not taken
+    Incomplete,  // may still become a number the field holds ("", "-", "2" of 300..1000)
+    Complete,    // reads as a number the field holds
+};
+
+// Judges a field's text after a keystroke. Only digits are taken, after one
+// leading minus sign where the limits allow negative values, and no more
+// than kNumericFieldReadLength characters. A number beyond the limits that
+// more digits can only push further out (above the maximum, or below a
+// negative minimum) is refused; one below a positive minimum is incomplete,
+// as is anything else the reading refuses ("-0", and "-" except in mood
+// fields, where it reads as 0).
+TypedNumber judgeTypedNumber(std::string_view text, NumericKind kind,
+                             std::optional<NumericRange> range);
+
+// The tooltip of a number field: "An integer from <minimum> to <maximum>."
+// with the field's limits.
+std::string numericFieldTip(NumericKind kind, std::optional<NumericRange> range);
 
 }  // namespace jf

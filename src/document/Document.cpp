@@ -1,5 +1,6 @@
 #include "document/Document.h"
 
+#include <cstdio>
 #include <new>
 #include <utility>
 
@@ -58,7 +59,46 @@ EditResult noSuchTrack() {
     return refused(kNoSuchCareerText);
 }
 
+// A code point in UTF-8.
+std::string utf8Of(char32_t point) {
+    std::string out;
+    if (point < 0x80) {
+        out += static_cast<char>(point);
+    } else if (point < 0x800) {
+        out += static_cast<char>(0xC0 | (point >> 6));
+        out += static_cast<char>(0x80 | (point & 0x3F));
+    } else if (point < 0x10000) {
+        out += static_cast<char>(0xE0 | (point >> 12));
+        out += static_cast<char>(0x80 | ((point >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (point & 0x3F));
+    } else {
+        out += static_cast<char>(0xF0 | (point >> 18));
+        out += static_cast<char>(0x80 | ((point >> 12) & 0x3F));
+        out += static_cast<char>(0x80 | ((point >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (point & 0x3F));
+    }
+    return out;
+}
+
 }  // namespace
+
+std::string refusedCharacterDetail(const std::string& typed, int language) {
+    const bool internal = language == kNoLanguage;
+    const std::optional<char32_t> refusedPoint =
+        firstUnstorableCharacter(typed, internal ? kNeutralCodePage : codePageForSlot(language));
+    if (!refusedPoint) {
+        return {};
+    }
+    char code[16];
+    std::snprintf(code, sizeof code, "U+%04X", static_cast<unsigned>(*refusedPoint));
+    const std::string name = internal ? "none (internal name)" : languageNameForSlot(language);
+    return "\n\nCharacter: \xC2\xAB" + utf8Of(*refusedPoint) + "\xC2\xBB (" + code +
+           "), language: " + name;
+}
+
+std::string refusedCharacterMessage(const std::string& typed, int language) {
+    return kRefusedCharacterText + refusedCharacterDetail(typed, language);
+}
 
 std::string fieldStepText(TextField field) {
     switch (field) {
@@ -150,6 +190,40 @@ std::optional<std::string> Document::fieldText(std::size_t position, std::size_t
     return text;
 }
 
+std::string Document::jobDetailsLine(std::size_t position, std::size_t level, int language) const {
+    const CareerTrack* track = session_.database.track(position);
+    if (track == nullptr || level >= track->career.levels.size()) {
+        return {};
+    }
+    // A text of the track in `language` on one line; `fallback` (neutral
+    // bytes) when it is empty or missing.
+    auto oneLine = [&](TextField field, const std::string& fallback) {
+        std::string bytes;
+        const std::optional<std::size_t> entry = entryOfField(field, level);
+        std::string text;
+        if (entry && track->strings.getString(*entry, language, StringTable::kText, bytes) &&
+            !bytes.empty()) {
+            text = toUtf8Lossy(bytes, codePageForSlot(language));
+        } else {
+            text = toUtf8Lossy(fallback, kNeutralCodePage);
+        }
+        std::string line;
+        for (const char c : text) {
+            if (c == '\n' || c == '\r') {
+                if (!line.empty() && line.back() != ' ') {
+                    line += ' ';
+                }
+            } else {
+                line += c;
+            }
+        }
+        return line;
+    };
+    return "Career: " + oneLine(TextField::CareerName, track->career.internalCareerName) +
+           ", job " + std::to_string(level + 1) + ": " +
+           oneLine(TextField::MaleJobName, track->career.levels[level].internalJobName);
+}
+
 JobRequirements Document::previousRequirements(std::size_t position, std::size_t level) const {
     JobRequirements previous{};
     const CareerTrack* track = session_.database.track(position);
@@ -207,7 +281,7 @@ EditResult Document::commitFieldText(std::size_t position, std::size_t level, Te
     if (field == TextField::InternalCareerName) {
         const std::optional<std::string> bytes = fromUtf8(typed, kNeutralCodePage);
         if (!bytes) {
-            return refused(kRefusedCharacterText);
+            return refused(refusedCharacterMessage(typed, kNoLanguage));
         }
         return setInternalCareerName(position, *bytes, mergeKey);
     }
@@ -219,7 +293,7 @@ EditResult Document::commitFieldText(std::size_t position, std::size_t level, Te
     }
     const std::optional<std::string> bytes = fromUtf8(stored, codePageForSlot(language));
     if (!bytes) {
-        return refused(kRefusedCharacterText);
+        return refused(refusedCharacterMessage(stored, language));
     }
     const std::optional<std::size_t> entry = entryOfField(field, level);
     if (!entry) {

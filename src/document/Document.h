@@ -68,6 +68,18 @@ inline constexpr char kRefusedCharacterText[] =
     "page.\n\nThe change has not been made.";
 inline constexpr const char* kRefusedCharacterCaption = kWarningCaption;
 
+// The language argument for texts of no language (internal names, the job
+// details' texts), which are stored in the neutral code page.
+inline constexpr int kNoLanguage = -1;
+
+// What a message about a refused text adds to its first lines: the first
+// character the code page of `language` (a LanguageSlot or kNoLanguage)
+// cannot hold and the language, e.g. "\n\nCharacter: «Ж» (U+0416),
+// language: Polish". "" when every character of `typed` (UTF-8) fits.
+std::string refusedCharacterDetail(const std::string& typed, int language);
+// kRefusedCharacterText followed by the detail.
+std::string refusedCharacterMessage(const std::string& typed, int language);
+
 // The step texts of the history ("Undo " / "Redo " go before them).
 namespace steptext {
 inline constexpr char kChangeJobDetails[] = "Change Job Details";
@@ -120,6 +132,11 @@ public:
     // '\n'. nullopt when the track or the entry does not exist.
     std::optional<std::string> fieldText(std::size_t position, std::size_t level, TextField field,
                                          int language) const;
+    // The line the job details dialog shows about the job it edits:
+    // "Career: <career name>, job <level + 1>: <male job name>", both names
+    // in `language` (the internal names where that text is empty), line
+    // breaks as spaces. "" when the track or the level does not exist.
+    std::string jobDetailsLine(std::size_t position, std::size_t level, int language) const;
     // The first seven values of level `level - 1` of the track (zeros for
     // level 0): the minima of the job details dialog and "Load previous".
     JobRequirements previousRequirements(std::size_t position, std::size_t level) const;
@@ -130,7 +147,7 @@ public:
     // (UTF-8, in the field's display form); it is converted to the code page
     // of `language` and stored in the track's entry for `level` (or as its
     // internal career name). Consecutive commits of one field, track, level
-    // and language merge into one step. Refused with kRefusedCharacterText
+    // and language merge into one step. Refused with refusedCharacterMessage
     // when the code page cannot hold the text.
     EditResult commitFieldText(std::size_t position, std::size_t level, TextField field,
                                int language, const std::string& typed);

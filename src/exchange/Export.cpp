@@ -11,6 +11,7 @@
 #include "exchange/InfoHeader.h"
 #include "iff/IffFile.h"
 #include "iff/StringTable.h"
+#include "platform/RecentFolders.h"
 
 namespace jf {
 
@@ -61,8 +62,17 @@ FileChoice exportFileChoice() {
 FileChoice backupFileChoice() {
     FileChoice choice;
     choice.filters = {{kBackupFilterText, kCbkPattern}};
+    choice.defaultExtension = "cbk";
     choice.initialName = kCbkPattern;
     return choice;
+}
+
+std::string backupPath(const std::string& chosen) {
+    const std::string name = paths::fileName(chosen);
+    if (name.empty() || name.find('.') != std::string::npos) {
+        return chosen;
+    }
+    return chosen + ".cbk";
 }
 
 bool canCreateFileAt(FileSystem& fs, const std::string& path) {
@@ -150,10 +160,13 @@ ExchangeResult exportCareer(EditorSession& session, Prompts& prompts,
     if (!selectedPosition || *selectedPosition >= session.database.trackCount()) {
         return ExchangeResult::Cancelled;
     }
-    std::optional<std::string> path = prompts.chooseSaveFile(exportFileChoice());
+    FileChoice choice = exportFileChoice();
+    choice.initialFolder = recentFolder(session.settings, FileKind::Careers);
+    const std::optional<std::string> path = prompts.chooseSaveFile(choice);
     if (!path) {
         return ExchangeResult::Cancelled;
     }
+    rememberFolder(session.settings, FileKind::Careers, *path);
     if (!canCreateFileAt(session.fs, *path)) {
         prompts.show(errorMessage(kCannotCreateFileText, kExchangeErrorCaption));
         return ExchangeResult::Failed;
@@ -181,11 +194,15 @@ ExchangeResult backupCareers(EditorSession& session, Prompts& prompts) {
         prompts.show(errorMessage(kTooManyTracksText, kExchangeErrorCaption));
         return ExchangeResult::Failed;
     }
-    std::optional<std::string> path = prompts.chooseSaveFile(backupFileChoice());
-    if (!path) {
+    FileChoice choice = backupFileChoice();
+    choice.initialFolder = recentFolder(session.settings, FileKind::Backups);
+    const std::optional<std::string> chosen = prompts.chooseSaveFile(choice);
+    if (!chosen) {
         return ExchangeResult::Cancelled;
     }
-    if (!canCreateFileAt(session.fs, *path)) {
+    rememberFolder(session.settings, FileKind::Backups, *chosen);
+    const std::string path = backupPath(*chosen);
+    if (!canCreateFileAt(session.fs, path)) {
         prompts.show(errorMessage(kCannotCreateFileText, kExchangeErrorCaption));
         return ExchangeResult::Failed;
     }
@@ -200,7 +217,7 @@ ExchangeResult backupCareers(EditorSession& session, Prompts& prompts) {
             }
         }
         addBody(view, kTypeInfo, kBackupHeaderChunkId, kInfoLabel, encodeBackupHeader(positions));
-        if (!session.table.writeContainerToPath(*path, view.slot())) {
+        if (!session.table.writeContainerToPath(path, view.slot())) {
             showUnableToSave(prompts);
             return ExchangeResult::Failed;
         }

@@ -19,9 +19,15 @@ struct EditorSession;
 class FileSystem;
 class IffView;
 
-// The file choices of the two commands.
+// The file choices of the two commands. The commands start them in the
+// folder last used for their kind of file (platform/RecentFolders.h) and
+// remember the folder of the file chosen.
 FileChoice exportFileChoice();  // default extension "car", "*.car", "CAR files (*.CAR)"
-FileChoice backupFileChoice();  // no default extension, "*.cbk", "Jobforge 3 backups (*.CBK)"
+FileChoice backupFileChoice();  // default extension "cbk", "*.cbk", "Jobforge 3 backups (*.CBK)"
+
+// The file a backup goes to: `chosen`, with ".cbk" added when its file name
+// has no extension.
+std::string backupPath(const std::string& chosen);
 
 // Adds the chunk set of the track at `position` to `view` under chunk id
 // `chunkId` (and chunkId + 4096 for the card text table). When the icon
@@ -46,7 +52,8 @@ ExchangeResult exportCareer(EditorSession& session, Prompts& prompts,
                             std::optional<std::size_t> selectedPosition);
 
 // Career > Backup: every track, positions 0..N-1 under chunk ids 1..N, then
-// the backup header as INFO 0, written all-or-nothing like exportCareer.
+// the backup header as INFO 0, written all-or-nothing like exportCareer to
+// backupPath of the file chosen.
 // Success shows "Successfully backed up!..." with the application caption
 // and the information icon. More than 4096 tracks cannot be told apart in
 // one file: the command then refuses at once (kTooManyTracksText).

@@ -4,11 +4,12 @@
 #include <memory>
 #include <new>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "careers/BmpFile.h"
-#include "document/Document.h"
 #include "careers/ChanceCardForm.h"
+#include "document/Document.h"
 #include "document/EditorSession.h"
 #include "exchange/CardChunk.h"
 #include "exchange/ExchangeFormat.h"
@@ -261,10 +262,13 @@ EditScope importScope(const std::vector<std::size_t>& positions) {
 ExchangeResult runImport(Document& document, Prompts& prompts, ReplaceCareerChooser& chooser,
                          ImportObserver& observer) {
     EditorSession& session = document.session();
-    std::optional<std::string> path = prompts.chooseOpenFile(importFileChoice());
+    FileChoice choice = importFileChoice();
+    choice.initialFolder = recentFolder(session.settings, FileKind::Careers);
+    const std::optional<std::string> path = prompts.chooseOpenFile(choice);
     if (!path) {
         return ExchangeResult::Cancelled;
     }
+    rememberFolder(session.settings, importedFileKind(*path), *path);
     auto showError = [&prompts](const std::string& text) {
         prompts.show(errorMessage(text, kExchangeErrorCaption));
         return ExchangeResult::Failed;
@@ -371,9 +375,21 @@ FileChoice importFileChoice() {
     FileChoice choice;
     choice.filters = {{"Jobforge 3 careers (*.CAR)", kCarPattern},
                       {kBackupFilterText, kCbkPattern},
-                      {"Jobforge 2 careers (*.IFF)", "*.iff"}};
+                      {"Jobforge 2 careers (*.IFF)", "*.iff"},
+                      {"All files (*)", "*"}};
     choice.initialName = kCarPattern;
     return choice;
+}
+
+FileKind importedFileKind(const std::string& path) {
+    const std::string name = paths::fileName(path);
+    constexpr std::string_view kBackupEnding = ".cbk";
+    if (name.size() >= kBackupEnding.size() &&
+        paths::equalsIgnoreCase(name.substr(name.size() - kBackupEnding.size()),
+                                std::string(kBackupEnding))) {
+        return FileKind::Backups;
+    }
+    return FileKind::Careers;
 }
 
 bool importTrack(IffView& view, EditorSession& session, Prompts& prompts, std::size_t position,

@@ -14,9 +14,11 @@
 #include <cstddef>
 #include <cstdint>
 #include <optional>
+#include <string>
 
 #include "exchange/ExchangeMessages.h"
 #include "platform/Prompts.h"
+#include "platform/RecentFolders.h"
 
 namespace jf {
 
@@ -48,8 +50,15 @@ public:
 };
 
 // The open-file choice of Career > Import: no default extension, "*.car",
-// the filters for .car, .cbk and the predecessor's .iff files.
+// the filters for .car, .cbk, the predecessor's .iff files and all files.
+// The command starts it in the folder of the careers last chosen
+// (platform/RecentFolders.h) and remembers the folder of the file chosen
+// for its kind (importedFileKind).
 FileChoice importFileChoice();
+
+// The kind of file an imported path is remembered for: Backups for a name
+// ending in ".cbk" (any letter case), Careers for any other.
+FileKind importedFileKind(const std::string& path);
 
 // Replaces the career chunk, strings, ten cards and two icons of the track
 // at `position` by the chunks with id `chunkId` of the exchange container in

@@ -27,8 +27,9 @@ namespace jf {
 
 // LanguageSlot: 0..19 in the order USEnglish, UKEnglish, French, German,
 // Italian, Spanish, Dutch, Danish, Swedish, Norwegian, Finnish, Hebrew,
-// Russian, Portuguese, Japanese, Polish, Traditional Chinese, Simplified
-// Chinese, Thai, Korean. A STR# language byte is the slot plus one.
+// Russian, Portuguese, Japanese, Polish, Simplified Chinese (GBK),
+// Traditional Chinese (Big5), Thai, Korean. A STR# language byte is the slot
+// plus one.
 inline constexpr int kLanguageSlotCount = 20;
 
 class StringTable : public ChunkObject {

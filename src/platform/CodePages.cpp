@@ -28,14 +28,9 @@ namespace jf {
 namespace {
 
 // The code page of each LanguageSlot, in the order of kLanguageNames; the
-// language byte of STR# bodies is the slot + 1.
-//
-// Slots 16 and 17: readers of the game's files number language byte 17 as
-// Simplified Chinese and language byte 18 as Traditional Chinese, the reverse
-// of the menu labels of the two slots. The labels stay as they are, but the
-// bytes stored under language byte 17 (slot 16) are Simplified Chinese in GBK
-// and those under language byte 18 (slot 17) Traditional Chinese in Big5,
-// because that is what the game reads.
+// language byte of STR# bodies is the slot + 1. The game reads language byte
+// 17 (slot 16) as Simplified Chinese in GBK and language byte 18 (slot 17) as
+// Traditional Chinese in Big5.
 constexpr std::array<int, kLanguageNames.size()> kSlotCodePages{{
     kCodePageWesternEurope,       // 1 USEnglish
     kCodePageWesternEurope,       // 2 UKEnglish
@@ -53,13 +48,58 @@ constexpr std::array<int, kLanguageNames.size()> kSlotCodePages{{
     kCodePageWesternEurope,       // 14 Portuguese
     kCodePageJapanese,            // 15 Japanese
     kCodePageCentralEurope,       // 16 Polish
-    kCodePageSimplifiedChinese,   // 17 Traditional Chinese: GBK, see above
-    kCodePageTraditionalChinese,  // 18 Simplified Chinese: Big5, see above
+    kCodePageSimplifiedChinese,   // 17 Simplified Chinese: GBK
+    kCodePageTraditionalChinese,  // 18 Traditional Chinese: Big5
     kCodePageThai,                // 19 Thai
     kCodePageKorean,              // 20 Korean
 }};
 
 constexpr char kReplacementCharacter[] = "\xEF\xBF\xBD";  // U+FFFD in UTF-8
+
+constexpr char32_t kReplacementCodePoint = 0xFFFD;
+constexpr char32_t kInvalidCodePoint = 0xFFFFFFFF;
+
+// The code point of the UTF-8 sequence at `at` and its length in bytes;
+// kInvalidCodePoint for a sequence that is not valid UTF-8 (cut off,
+// overlong, a surrogate, beyond U+10FFFF, a stray continuation byte).
+char32_t nextCodePoint(const std::string& utf8, std::size_t at, std::size_t& length) {
+    const auto lead = static_cast<unsigned char>(utf8[at]);
+    char32_t point = 0;
+    char32_t smallest = 0;
+    if (lead < 0x80) {
+        length = 1;
+        return lead;
+    }
+    if ((lead & 0xE0) == 0xC0) {
+        length = 2;
+        point = lead & 0x1F;
+        smallest = 0x80;
+    } else if ((lead & 0xF0) == 0xE0) {
+        length = 3;
+        point = lead & 0x0F;
+        smallest = 0x800;
+    } else if ((lead & 0xF8) == 0xF0) {
+        length = 4;
+        point = lead & 0x07;
+        smallest = 0x10000;
+    } else {
+        return kInvalidCodePoint;
+    }
+    if (at + length > utf8.size()) {
+        return kInvalidCodePoint;
+    }
+    for (std::size_t i = 1; i < length; ++i) {
+        const auto next = static_cast<unsigned char>(utf8[at + i]);
+        if ((next & 0xC0) != 0x80) {
+            return kInvalidCodePoint;
+        }
+        point = (point << 6) | (next & 0x3F);
+    }
+    if (point < smallest || point > 0x10FFFF || (point >= 0xD800 && point <= 0xDFFF)) {
+        return kInvalidCodePoint;
+    }
+    return point;
+}
 
 bool knownCodePage(int codePage) {
     switch (codePage) {
@@ -459,6 +499,25 @@ std::string toUtf8Lossy(const std::string& bytes, int codePage, bool* complete) 
         *complete = whole;
     }
     return out;
+}
+
+std::optional<char32_t> firstUnstorableCharacter(const std::string& utf8, int codePage) {
+    if (!knownCodePage(codePage)) {
+        return std::nullopt;
+    }
+    std::size_t at = 0;
+    while (at < utf8.size()) {
+        std::size_t length = 0;
+        const char32_t point = nextCodePoint(utf8, at, length);
+        if (point == kInvalidCodePoint) {
+            return kReplacementCodePoint;
+        }
+        if (!fromUtf8(utf8.substr(at, length), codePage)) {
+            return point;
+        }
+        at += length;
+    }
+    return std::nullopt;
 }
 
 std::optional<std::string> fromUtf8(const std::string& utf8, int codePage) {

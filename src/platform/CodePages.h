@@ -53,8 +53,8 @@ inline constexpr std::array<const char*, 20> kLanguageNames = {
     "Portuguese",
     "Japanese",
     "Polish",
-    "Traditional Chinese",
-    "Simplified Chinese",
+    "Simplified Chinese",   // GBK
+    "Traditional Chinese",  // Big5
     "Thai",
     "Korean",
 };
@@ -83,5 +83,10 @@ std::string toUtf8Lossy(const std::string& bytes, int codePage, bool* complete =
 // code page (no best-fit or default character is ever substituted: the
 // result always decodes back to exactly `utf8`).
 std::optional<std::string> fromUtf8(const std::string& utf8, int codePage);
+
+// Why fromUtf8 refuses a text: the first character (as a code point) that
+// `codePage` cannot hold, U+FFFD for the first byte that is not valid
+// UTF-8; nullopt when every character fits or the code page is unknown.
+std::optional<char32_t> firstUnstorableCharacter(const std::string& utf8, int codePage);
 
 }  // namespace jf

@@ -28,6 +28,7 @@ struct PromptMessage {
 };
 
 // One entry of a file dialog's type list, e.g. {"Career files (*.car)", "*.car"}.
+// The patterns match file names in any letter case ("*.bmp" takes "A.BMP").
 struct FileFilter {
     std::string description;
     std::string pattern;  // one or more patterns separated by ';'
@@ -36,8 +37,11 @@ struct FileFilter {
 struct FileChoice {
     std::string title;
     std::vector<FileFilter> filters;
-    std::string defaultExtension;  // without the dot; "" for none
+    std::string defaultExtension;  // without the dot; a name saved without one gets it; "" for none
     std::string initialName;       // proposed file name, "" for none
+    // The folder the dialog starts in; "" (or a folder that is gone) for the
+    // user's documents folder.
+    std::string initialFolder;
 };
 
 class Prompts {

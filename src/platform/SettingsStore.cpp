@@ -35,6 +35,12 @@ std::string textOf(const std::vector<std::uint8_t>& data) {
     return text;
 }
 
+std::vector<std::uint8_t> textBytes(const std::string& text) {
+    std::vector<std::uint8_t> data(text.begin(), text.end());
+    data.push_back(0);
+    return data;
+}
+
 std::vector<std::uint8_t> dwordBytes(std::uint32_t value) {
     std::vector<std::uint8_t> bytes;
     appendLE32(bytes, value);
@@ -119,6 +125,15 @@ public:
         return true;
     }
 
+    bool writeText(const std::string& name, const std::string& text) override {
+        auto it = state_->keys.find(path_);
+        if (!writable_ || state_->writeFails || it == state_->keys.end()) {
+            return false;
+        }
+        it->second[name] = SettingsValue{SettingsValueType::String, settings::textBytes(text)};
+        return true;
+    }
+
 private:
     const SettingsValue* find(const std::string& name) const {
         auto it = state_->keys.find(path_);
@@ -162,9 +177,7 @@ void MemorySettingsStore::addKey(const std::string& path) {
 
 void MemorySettingsStore::setText(const std::string& path, const std::string& name,
                                   const std::string& text) {
-    std::vector<std::uint8_t> data(text.begin(), text.end());
-    data.push_back(0);
-    setRaw(path, name, SettingsValueType::String, std::move(data));
+    setRaw(path, name, SettingsValueType::String, settings::textBytes(text));
 }
 
 void MemorySettingsStore::setDword(const std::string& path, const std::string& name,

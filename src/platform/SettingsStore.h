@@ -51,6 +51,10 @@ public:
     // Writes a REG_DWORD of four bytes. Only keys obtained from createKey are
     // writable; false on failure (nothing is then changed).
     virtual bool writeDword(const std::string& name, std::uint32_t value) = 0;
+
+    // Writes a REG_SZ: the text's bytes and a terminating zero byte (readText
+    // gives the text back). Writable keys and failures as for writeDword.
+    virtual bool writeText(const std::string& name, const std::string& text) = 0;
 };
 
 class SettingsStore {
@@ -138,6 +142,8 @@ private:
 namespace settings {
 // The text of a text value: bytes up to the first zero byte (or their end).
 std::string textOf(const std::vector<std::uint8_t>& data);
+// The bytes of a REG_SZ: the text and a terminating zero byte.
+std::vector<std::uint8_t> textBytes(const std::string& text);
 // The little-endian bytes of a REG_DWORD.
 std::vector<std::uint8_t> dwordBytes(std::uint32_t value);
 // True and the value when `v` is a REG_DWORD of exactly four bytes.

@@ -75,11 +75,20 @@ public:
     }
 
     bool writeDword(const std::string& name, std::uint32_t value) override {
-        if (!writable_) {
+        return write(name, REG_DWORD, settings::dwordBytes(value));
+    }
+
+    // Texts travel in the same (ANSI) form readText reads them in.
+    bool writeText(const std::string& name, const std::string& text) override {
+        return write(name, REG_SZ, settings::textBytes(text));
+    }
+
+private:
+    bool write(const std::string& name, DWORD type, const std::vector<std::uint8_t>& bytes) {
+        if (!writable_ || bytes.size() > kMaxValueSize) {
             return false;
         }
-        std::vector<std::uint8_t> bytes = settings::dwordBytes(value);
-        LONG result = RegSetValueExA(key_, name.c_str(), 0, REG_DWORD, bytes.data(),
+        LONG result = RegSetValueExA(key_, name.c_str(), 0, type, bytes.data(),
                                      static_cast<DWORD>(bytes.size()));
         if (result == ERROR_SUCCESS) {
             return true;
@@ -93,11 +102,10 @@ public:
                 return false;
             }
         }
-        return RegSetValueExA(userKey_, name.c_str(), 0, REG_DWORD, bytes.data(),
+        return RegSetValueExA(userKey_, name.c_str(), 0, type, bytes.data(),
                               static_cast<DWORD>(bytes.size())) == ERROR_SUCCESS;
     }
 
-private:
     // Asks for the size, then reads exactly that many bytes.
     bool readRaw(const std::string& name, SettingsValue& value) {
         DWORD type = 0;

@@ -31,6 +31,7 @@ public:
     }
 
     bool writeDword(const std::string&, std::uint32_t) override { return false; }
+    bool writeText(const std::string&, const std::string&) override { return false; }
 
 private:
     SettingsValues values_;
@@ -55,13 +56,21 @@ public:
     }
 
     bool writeDword(const std::string& name, std::uint32_t value) override {
+        return write(name, SettingsValue{SettingsValueType::Dword, settings::dwordBytes(value)});
+    }
+
+    bool writeText(const std::string& name, const std::string& text) override {
+        return write(name, SettingsValue{SettingsValueType::String, settings::textBytes(text)});
+    }
+
+private:
+    bool write(const std::string& name, SettingsValue value) {
         // Re-read first so that keys written by another run are kept.
         XdgSettingsFile file(file_);
         if (!file.load()) {
             return false;  // never overwrite a file we could not read
         }
-        file.setValue(path_, name,
-                      SettingsValue{SettingsValueType::Dword, settings::dwordBytes(value)});
+        file.setValue(path_, name, std::move(value));
         if (!file.save()) {
             return false;
         }
@@ -69,7 +78,6 @@ public:
         return true;
     }
 
-private:
     const SettingsValue* find(const std::string& name) {
         if (!cache_) {
             cache_.emplace(file_);

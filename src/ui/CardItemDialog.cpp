@@ -81,6 +81,7 @@ void ChanceCardItemDialog::buildControls() {
         line->setMaxLength(std::numeric_limits<int>::max());
         const int top = kFirstGroupTopDu + group * kGroupStepDu;
         line->setGeometry(du.rect(x, top + 15, width, 13));
+        guideNumberField(line, cardEditKind(which), cardEditRange(which));
         edits_[static_cast<std::size_t>(which)] = line;
     };
     makeList(CardList::BudgetMode, 1008, 35, 0, 70);
@@ -95,13 +96,12 @@ void ChanceCardItemDialog::buildControls() {
     ok_ = new QPushButton(QString::fromUtf8(kOkButtonText), this);
     ok_->setObjectName(controlObjectName(1));
     ok_->setGeometry(du.rect(183, 199, 50, 14));
-    ok_->setDefault(true);
-    ok_->setAutoDefault(true);
     cancel_ = new QPushButton(QString::fromUtf8(kCancelButtonText), this);
     cancel_->setObjectName(controlObjectName(2));
     cancel_->setGeometry(du.rect(240, 199, 50, 14));
     connect(ok_, &QPushButton::clicked, this, &ChanceCardItemDialog::accept);
     connect(cancel_, &QPushButton::clicked, this, &ChanceCardItemDialog::reject);
+    makeEnterPressFocusedButton(this, ok_);
 
     QWidget* order[] = {radios_[0], lists_[0], edits_[0],  radios_[1], lists_[2],
                         lists_[1],  edits_[2], radios_[2], lists_[3],  edits_[1],

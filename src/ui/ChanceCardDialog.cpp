@@ -9,6 +9,7 @@
 
 #include "careers/CareerDatabase.h"
 #include "careers/ChanceCardForm.h"
+#include "document/Document.h"
 #include "platform/CodePages.h"
 #include "platform/Prompts.h"
 #include "ui/CardItemDialog.h"
@@ -79,14 +80,14 @@ void ChanceCardListDialog::buildControls() {
     connect(list_, &QListWidget::itemDoubleClicked, this, [this] { editItem(); });
 
     auto button = [&](const char* text, int id, int x, int y) {
-        return addDialogButton(this, du, text, id, x, y, false);
+        return addDialogButton(this, du, text, id, x, y);
     };
     add_ = button("&Add", 1005, 31, 163);
     edit_ = button("&Edit", 1006, 92, 163);
     delete_ = button("&Delete", 1007, 152, 163);
     ok_ = button(kOkButtonText, 1, 117, 196);
     cancel_ = button(kCancelButtonText, 2, 177, 196);
-    ok_->setDefault(true);
+    makeEnterPressFocusedButton(this, ok_);
     connect(add_, &QPushButton::clicked, this, &ChanceCardListDialog::addItem);
     connect(edit_, &QPushButton::clicked, this, &ChanceCardListDialog::editItem);
     connect(delete_, &QPushButton::clicked, this, &ChanceCardListDialog::deleteItem);
@@ -172,8 +173,8 @@ void ChanceCardListDialog::accept() {
         }
         const std::optional<std::string> stored = originalText_.stored(typed);
         if (!stored) {
-            prompts_.show(unstorableTextWarning());
-            text_->setFocus(Qt::OtherFocusReason);
+            prompts_.show(unstorableTextWarning(typed, language_));
+            focusAndSelect(text_);
             return;
         }
         bytes = *stored;

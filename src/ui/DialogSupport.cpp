@@ -1,11 +1,13 @@
 #include "ui/DialogSupport.h"
 
 #include <QAbstractButton>
+#include <QDialog>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
 
+#include "document/Document.h"
 #include "document/LineBreaks.h"
 #include "exchange/ExchangeMessages.h"
 #include "platform/CodePages.h"
@@ -50,8 +52,9 @@ PromptMessage fieldWarning(const std::string& text) {
     return {text, kApplicationCaption, PromptButtons::Ok, PromptIcon::Warning};
 }
 
-PromptMessage unstorableTextWarning() {
-    return {kUnstorableText, kWarningCaption, PromptButtons::Ok, PromptIcon::Warning};
+PromptMessage unstorableTextWarning(const QString& typed, int language) {
+    return {kUnstorableText + refusedCharacterDetail(typed.toStdString(), language),
+            kWarningCaption, PromptButtons::Ok, PromptIcon::Warning};
 }
 
 void focusAndSelect(QWidget* field) {
@@ -64,6 +67,28 @@ void focusAndSelect(QWidget* field) {
     } else if (auto* multi = qobject_cast<QPlainTextEdit*>(field)) {
         multi->selectAll();
     }
+}
+
+NumberFieldValidator::NumberFieldValidator(NumericKind kind, std::optional<NumericRange> range,
+                                           QObject* parent)
+    : QValidator(parent), kind_(kind), range_(range) {}
+
+QValidator::State NumberFieldValidator::validate(QString& input, int& position) const {
+    (void)position;
+    switch (judgeTypedNumber(input.toStdString(), kind_, range_)) {
+        case TypedNumber::Complete:
+            return Acceptable;
+        case TypedNumber::Incomplete:
+            return Intermediate;
+        case TypedNumber::Refused:
+            break;
+    }
+    return Invalid;
+}
+
+void guideNumberField(QLineEdit* field, NumericKind kind, std::optional<NumericRange> range) {
+    field->setValidator(new NumberFieldValidator(kind, range, field));
+    field->setToolTip(QString::fromStdString(numericFieldTip(kind, range)));
 }
 
 void makeEnterPressDefault(QPlainTextEdit* field, QAbstractButton* defaultButton) {
@@ -95,14 +120,22 @@ QString controlObjectName(int id) {
 }
 
 QPushButton* addDialogButton(QWidget* dialog, const DialogUnits& du, const char* text, int id,
-                             int x, int y, bool autoDefault) {
+                             int x, int y) {
     constexpr int kButtonWidthDu = 50;
     constexpr int kButtonHeightDu = 14;
     auto* button = new QPushButton(QString::fromUtf8(text), dialog);
     button->setObjectName(controlObjectName(id));
     button->setGeometry(du.rect(x, y, kButtonWidthDu, kButtonHeightDu));
-    button->setAutoDefault(autoDefault);
     return button;
+}
+
+void makeEnterPressFocusedButton(QDialog* dialog, QPushButton* defaultButton) {
+    // A button that is "auto default" becomes the default while it has the
+    // focus, and gives that back to the dialog's own default when it loses it.
+    for (QPushButton* button : dialog->findChildren<QPushButton*>()) {
+        button->setAutoDefault(true);
+    }
+    defaultButton->setDefault(true);
 }
 
 }  // namespace jf

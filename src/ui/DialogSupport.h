@@ -1,17 +1,22 @@
 #pragma once
 // What the editing dialogs share: the warning a refused field gets, moving
-// the focus to a field with its text selected, multi-line fields in which
-// Enter presses the dialog's default button, and texts that travel between
-// a field and the code-page bytes the game stores.
+// the focus to a field with its text selected, number fields that take only
+// what they can hold, what Enter presses, multi-line fields in which Enter
+// presses the dialog's default button, and texts that travel between a field
+// and the code-page bytes the game stores.
 
 #include <QObject>
 #include <QString>
+#include <QValidator>
 #include <optional>
 #include <string>
 
+#include "careers/NumericField.h"
 #include "platform/Prompts.h"
 
 class QAbstractButton;
+class QDialog;
+class QLineEdit;
 class QPlainTextEdit;
 class QPushButton;
 class QWidget;
@@ -29,24 +34,49 @@ inline constexpr char kOkButtonText[] = "OK";
 inline constexpr char kCancelButtonText[] = "Cancel";
 
 // A push button of `dialog`, 50 x 14 dialog units at (x, y), named after
-// `id`. `autoDefault`: whether it becomes the default button while it has
-// the focus. The dialog owns it.
+// `id`. The dialog owns it.
 QPushButton* addDialogButton(QWidget* dialog, const DialogUnits& du, const char* text, int id,
-                             int x, int y, bool autoDefault);
+                             int x, int y);
+
+// Enter presses the push button that has the focus; with the focus anywhere
+// else it presses `defaultButton` (normally OK). Call once every push button
+// of the dialog exists.
+void makeEnterPressFocusedButton(QDialog* dialog, QPushButton* defaultButton);
 
 // A refused number: the field's message, the application's caption, the
 // warning icon and an OK button.
 PromptMessage fieldWarning(const std::string& text);
 
 // A typed character that the code page of the text's language cannot hold.
-// Caption kWarningCaption.
+// The message goes on with the character and the language
+// (refusedCharacterDetail; `language` a LanguageSlot or kNoLanguage).
 inline constexpr char kUnstorableText[] =
     "The text contains a character that cannot be stored in the code page of its "
     "language.\n\nPlease change the text.";
-PromptMessage unstorableTextWarning();
+PromptMessage unstorableTextWarning(const QString& typed, int language);
 
 // Gives the field the input focus and selects its whole text.
 void focusAndSelect(QWidget* field);
+
+// Takes only the keystrokes judgeTypedNumber lets through for a field of
+// `kind` and `range` (nullopt: the whole range of the kind's type).
+class NumberFieldValidator final : public QValidator {
+public:
+    NumberFieldValidator(NumericKind kind, std::optional<NumericRange> range, QObject* parent);
+
+    State validate(QString& input, int& position) const override;
+
+private:
+    NumericKind kind_;
+    std::optional<NumericRange> range_;
+};
+
+// Makes `field` a number field: it takes only what it can hold while typed
+// in, and its tooltip names the values it holds. Texts set by the program
+// (the stored values) are shown as they are, whatever they hold; while the
+// field still shows such a text beyond its values, keystrokes are taken
+// until it holds one it can take, so that the text can be mended key by key.
+void guideNumberField(QLineEdit* field, NumericKind kind, std::optional<NumericRange> range);
 
 // A multi-line field in a dialog: Enter presses `defaultButton`; Ctrl+Enter
 // types a line break. The filter belongs to the field.

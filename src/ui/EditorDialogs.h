@@ -12,6 +12,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <map>
+#include <string>
 
 #include "careers/Bitmap.h"
 #include "careers/GlobalOptions.h"
@@ -33,9 +34,11 @@ class EditorDialogs {
 public:
     virtual ~EditorDialogs() = default;
 
-    // Job details of one level; `level` is a copy to edit.
+    // Job details of one level; `level` is a copy to edit, `jobLine` names
+    // the job (Document::jobDetailsLine).
     virtual bool editJobDetails(QWidget* parent, JobLevel& level,
-                                const PreviousRequirements& previous) = 0;
+                                const PreviousRequirements& previous,
+                                const std::string& jobLine) = 0;
     // The chance card of level `level` of track `trackPosition`, its text
     // edited in `language`. True when OK stored the card (one step).
     virtual bool editChanceCard(QWidget* parent, std::size_t trackPosition, std::size_t level,

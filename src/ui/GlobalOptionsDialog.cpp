@@ -67,6 +67,7 @@ void GlobalOptionsDialog::buildControls() {
         edit->setMaxLength(std::numeric_limits<int>::max());
         edit->setGeometry(du.rect(126, top, 44, 12));
         label->setBuddy(edit);
+        guideNumberField(edit, kGlobalOptionKind, globalOptionRange(field));
         auto* spinner = new SpinButton(edit, du.x(kSpinWidthDu));
         spinner->setObjectName(controlObjectName(field.spinId));
         edits_[i] = edit;
@@ -89,13 +90,12 @@ void GlobalOptionsDialog::buildControls() {
     ok_ = new QPushButton(QString::fromUtf8(kOkButtonText), this);
     ok_->setObjectName(controlObjectName(1));
     ok_->setGeometry(du.rect(166, 167, 50, 14));
-    ok_->setDefault(true);
-    ok_->setAutoDefault(true);
     cancel_ = new QPushButton(QString::fromUtf8(kCancelButtonText), this);
     cancel_->setObjectName(controlObjectName(2));
     cancel_->setGeometry(du.rect(223, 167, 50, 14));
     connect(ok_, &QPushButton::clicked, this, &GlobalOptionsDialog::accept);
     connect(cancel_, &QPushButton::clicked, this, &GlobalOptionsDialog::reject);
+    makeEnterPressFocusedButton(this, ok_);
 
     for (std::size_t i = 1; i < edits_.size(); ++i) {
         setTabOrder(edits_[i - 1], edits_[i]);

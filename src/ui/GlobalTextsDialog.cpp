@@ -10,6 +10,7 @@
 
 #include "careers/CareerDatabase.h"
 #include "careers/DefaultTexts.h"
+#include "document/Document.h"
 #include "exchange/ExchangeMessages.h"
 #include "platform/CodePages.h"
 #include "platform/Messages.h"
@@ -114,13 +115,11 @@ void GlobalTextsDialog::buildControls() {
 
     ok_->setObjectName(controlObjectName(1));
     ok_->setGeometry(du.rect(167, 305, 50, 14));
-    ok_->setDefault(true);
-    ok_->setAutoDefault(true);
     cancel_->setObjectName(controlObjectName(2));
     cancel_->setGeometry(du.rect(222, 305, 50, 14));
     defaults_->setObjectName(controlObjectName(1152));
     defaults_->setGeometry(du.rect(277, 305, 50, 14));
-    defaults_->setAutoDefault(false);
+    makeEnterPressFocusedButton(this, ok_);
     connect(ok_, &QPushButton::clicked, this, &GlobalTextsDialog::accept);
     connect(cancel_, &QPushButton::clicked, this, &GlobalTextsDialog::reject);
     connect(defaults_, &QPushButton::clicked, this, &GlobalTextsDialog::loadDefaults);
@@ -182,7 +181,7 @@ bool GlobalTextsDialog::storeFields(int slot) {
     for (std::size_t i = 0; i < texts.size(); ++i) {
         const std::optional<std::string> bytes = shown_[i].stored(fieldText(i));
         if (!bytes) {
-            prompts_.show(unstorableTextWarning());
+            prompts_.show(unstorableTextWarning(fieldText(i), shownLanguage_));
             focusAndSelect(fields_[i]);
             return false;
         }

@@ -11,6 +11,7 @@
 #include "exchange/ExchangeMessages.h"
 #include "platform/FileSystem.h"
 #include "platform/Prompts.h"
+#include "platform/RecentFolders.h"
 #include "ui/Artwork.h"
 #include "ui/DialogUnits.h"
 
@@ -30,24 +31,28 @@ constexpr char kCannotSaveBitmap[] = "Couldn't save the bitmap!";
 constexpr char kImportButtonText[] = "Import...";
 constexpr char kExportButtonText[] = "Export...";
 
-std::string wrongSizeMessage(int width, int height) {
-    return "Couldn't load the bitmap!\n\nMake sure it's width is " + std::to_string(width) +
-           " pixels, it's height is " + std::to_string(height) + " and it hasn't got compression.";
-}
-
-FileChoice bitmapFileChoice(bool saving) {
-    FileChoice choice;
-    choice.filters = {{"Bitmap files (*.BMP)", "*.BMP"}};
-    choice.initialName = "*.BMP";
-    choice.defaultExtension = saving ? "BMP" : "";
-    return choice;
+// The size the icon needs, then the size of the picture chosen when its
+// headers tell it.
+std::string wrongSizeMessage(int width, int height, File& chosen) {
+    std::string message = "Couldn't load the bitmap!\n\nMake sure it's width is " +
+                          std::to_string(width) + " pixels, it's height is " +
+                          std::to_string(height) + " and it hasn't got compression.";
+    int chosenWidth = 0;
+    int chosenHeight = 0;
+    if (readBitmapSize(chosen, chosenWidth, chosenHeight)) {
+        message += "\n\nThe picture chosen is " + std::to_string(chosenWidth) + " x " +
+                   std::to_string(chosenHeight) + " pixels.";
+    } else {
+        message += "\n\nThe file chosen is not a BMP picture.";
+    }
+    return message;
 }
 
 }  // namespace
 
-IconDialog::IconDialog(Prompts& prompts, FileSystem& fileSystem, const IconStore& icons,
-                       std::uint16_t trackId, QWidget* parent)
-    : QDialog(parent), prompts_(prompts), fileSystem_(fileSystem) {
+IconDialog::IconDialog(Prompts& prompts, FileSystem& fileSystem, SettingsStore& settings,
+                       const IconStore& icons, std::uint16_t trackId, QWidget* parent)
+    : QDialog(parent), prompts_(prompts), fileSystem_(fileSystem), settings_(settings) {
     setWindowTitle(QString::fromUtf8(kCaption));
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowCloseButtonHint);
@@ -98,7 +103,7 @@ void IconDialog::buildControls() {
     buttonPicture_ = picture(1018, 50, 100, 77, 16);
 
     auto button = [&](const char* text, int id, int x, int y) {
-        return addDialogButton(this, du, text, id, x, y, false);
+        return addDialogButton(this, du, text, id, x, y);
     };
     importPopup_ = button(kImportButtonText, 1019, 106, 25);
     exportPopup_ = button(kExportButtonText, 1020, 106, 45);
@@ -106,7 +111,7 @@ void IconDialog::buildControls() {
     exportButtons_ = button(kExportButtonText, 1022, 96, 127);
     ok_ = button(kOkButtonText, 1, 68, 162);
     cancel_ = button(kCancelButtonText, 2, 126, 162);
-    ok_->setDefault(true);
+    makeEnterPressFocusedButton(this, ok_);
     connect(importPopup_, &QPushButton::clicked, this, &IconDialog::importPopup);
     connect(exportPopup_, &QPushButton::clicked, this, &IconDialog::exportPopup);
     connect(importButtons_, &QPushButton::clicked, this, &IconDialog::importButtons);
@@ -120,11 +125,22 @@ void IconDialog::showPictures() {
     buttonPicture_->setPixmap(QPixmap::fromImage(toImage(button_)));
 }
 
+FileChoice IconDialog::bitmapFileChoice(bool saving) {
+    FileChoice choice;
+    // Icon files come in any letter case ("popup.bmp", "POPUP.BMP").
+    choice.filters = {{"Bitmap files (*.BMP)", "*.bmp"}};
+    choice.initialName = "*.BMP";
+    choice.defaultExtension = saving ? "BMP" : "";
+    choice.initialFolder = recentFolder(settings_, FileKind::Icons);
+    return choice;
+}
+
 void IconDialog::importInto(Bitmap& target, int width, int height) {
     const std::optional<std::string> path = prompts_.chooseOpenFile(bitmapFileChoice(false));
     if (!path) {
         return;
     }
+    rememberFolder(settings_, FileKind::Icons, *path);
     const std::unique_ptr<File> file = fileSystem_.open(*path, OpenMode::Read);
     if (!file) {
         prompts_.show(errorMessage(kCannotOpenFileText, kExchangeErrorCaption));
@@ -132,7 +148,7 @@ void IconDialog::importInto(Bitmap& target, int width, int height) {
     }
     Bitmap read;
     if (!readBitmapFile(*file, read, nullptr, width, height)) {
-        prompts_.show(errorMessage(wrongSizeMessage(width, height), kExchangeErrorCaption));
+        prompts_.show(errorMessage(wrongSizeMessage(width, height, *file), kExchangeErrorCaption));
         return;
     }
     target = std::move(read);
@@ -144,6 +160,7 @@ void IconDialog::exportFrom(const Bitmap& source) {
     if (!path) {
         return;
     }
+    rememberFolder(settings_, FileKind::Icons, *path);
     const std::unique_ptr<File> file = fileSystem_.open(*path, OpenMode::CreateTruncate);
     if (!file) {
         prompts_.show(errorMessage(kCannotCreateFileText, kExchangeErrorCaption));

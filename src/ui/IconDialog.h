@@ -1,7 +1,8 @@
 #pragma once
 // The two icons of one career track: the popup icon (84 x 63) and the
 // button icons (one picture of 112 x 22). Each can be replaced by a BMP
-// file of exactly that size, or saved to a BMP file.
+// file of exactly that size, or saved to a BMP file. The file dialogs start
+// in the folder of the icon file last chosen (platform/RecentFolders.h).
 //
 // The dialog holds its own two bitmaps, read from the icon store at
 // opening; the caller takes them on OK and stores them (the store itself is
@@ -13,6 +14,7 @@
 #include <cstdint>
 
 #include "careers/Bitmap.h"
+#include "platform/Prompts.h"
 
 class QLabel;
 class QPushButton;
@@ -22,6 +24,7 @@ namespace jf {
 class FileSystem;
 class IconStore;
 class Prompts;
+class SettingsStore;
 
 class IconDialog final : public QDialog {
     Q_OBJECT
@@ -39,9 +42,10 @@ public:
 
     // Reads the icons of the track with chunk id `trackId` from `icons`
     // (messages for icons that cannot be had). Files are opened through
-    // `fileSystem`. All three must outlive the dialog.
-    IconDialog(Prompts& prompts, FileSystem& fileSystem, const IconStore& icons,
-               std::uint16_t trackId, QWidget* parent = nullptr);
+    // `fileSystem`; `settings` keeps the folder last used. All must outlive
+    // the dialog.
+    IconDialog(Prompts& prompts, FileSystem& fileSystem, SettingsStore& settings,
+               const IconStore& icons, std::uint16_t trackId, QWidget* parent = nullptr);
 
     // False when an icon could not be read at opening.
     bool opened() const { return opened_; }
@@ -72,9 +76,12 @@ private:
     // Replaces `target` from a chosen BMP file of exactly width x height.
     void importInto(Bitmap& target, int width, int height);
     void exportFrom(const Bitmap& source);
+    // The file choice of an import or export, starting in the folder last used.
+    FileChoice bitmapFileChoice(bool saving);
 
     Prompts& prompts_;
     FileSystem& fileSystem_;
+    SettingsStore& settings_;
     Bitmap popup_;
     Bitmap button_;
     bool opened_ = true;

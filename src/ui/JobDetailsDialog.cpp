@@ -8,6 +8,7 @@
 #include <QPushButton>
 #include <limits>
 
+#include "document/Document.h"
 #include "platform/CodePages.h"
 #include "ui/SpinButton.h"
 
@@ -16,7 +17,9 @@ namespace jf {
 namespace {
 
 constexpr int kWidthDu = 258;
-constexpr int kHeightDu = 284;
+// The line naming the job takes the top; everything else lies below it.
+constexpr int kJobLineHeightDu = 13;
+constexpr int kHeightDu = 284 + kJobLineHeightDu;
 // Width of a spin button, in dialog units.
 constexpr int kSpinWidthDu = 10;
 
@@ -34,12 +37,15 @@ JobDetailsDialog::JobDetailsDialog(Prompts& prompts, JobLevel& level,
                    Qt::WindowCloseButtonHint);
     buildControls();
 
-    // The spin ranges; the skill spins speed up when held.
+    // The number fields take what they hold; the spin ranges; the skill
+    // spins speed up when held.
     for (const JobDetailFieldInfo& info : jobDetailFields()) {
         SpinButton* spinner = spins_[indexOf(info.field)];
         if (spinner == nullptr) {
             continue;
         }
+        guideNumberField(edits_[indexOf(info.field)], jobFieldKind(info.field),
+                         jobFieldRange(info.field, previous_));
         const NumericRange range = jobFieldSpinRange(info.field, previous_);
         spinner->setRange(static_cast<int>(range.minimum), static_cast<int>(range.maximum));
         if (info.acceleratedSpin) {
@@ -52,24 +58,33 @@ JobDetailsDialog::JobDetailsDialog(Prompts& prompts, JobLevel& level,
 void JobDetailsDialog::buildControls() {
     const DialogUnits du(font());
     setFixedSize(du.size(kWidthDu, kHeightDu));
+    // A rectangle below the job line.
+    auto rect = [&du](int x, int y, int width, int height) {
+        return du.rect(x, y + kJobLineHeightDu, width, height);
+    };
+
+    jobLine_ = new QLabel(this);
+    jobLine_->setObjectName(QStringLiteral("jobLine"));
+    jobLine_->setGeometry(du.rect(7, 6, kWidthDu - 14, 8));
+    jobLine_->setTextFormat(Qt::PlainText);
 
     // Group boxes first, so that the controls inside lie above them.
     auto* studyGroup = new QGroupBox(QStringLiteral("Study points and friends needed"), this);
-    studyGroup->setGeometry(du.rect(7, 71, 116, 115));
+    studyGroup->setGeometry(rect(7, 71, 116, 115));
     auto* moodGroup = new QGroupBox(QStringLiteral("Mood changes per hour"), this);
-    moodGroup->setGeometry(du.rect(135, 71, 116, 115));
+    moodGroup->setGeometry(rect(135, 71, 116, 115));
     auto* generalGroup = new QGroupBox(QStringLiteral("General information"), this);
-    generalGroup->setGeometry(du.rect(7, 199, 116, 78));
+    generalGroup->setGeometry(rect(7, 199, 116, 78));
 
     auto place = [&](JobDetailField field, int labelX, int labelWidth, int editX, int y,
                      int editWidth) {
         const JobDetailFieldInfo& info = jobDetailField(field);
         auto* label = new QLabel(QString::fromUtf8(info.label), this);
-        label->setGeometry(du.rect(labelX, y + 2, labelWidth, 8));
+        label->setGeometry(rect(labelX, y + 2, labelWidth, 8));
         auto* edit = new QLineEdit(this);
         edit->setObjectName(controlObjectName(info.editId));
         edit->setMaxLength(std::numeric_limits<int>::max());
-        edit->setGeometry(du.rect(editX, y, editWidth, 12));
+        edit->setGeometry(rect(editX, y, editWidth, 12));
         label->setBuddy(edit);
         edits_[indexOf(field)] = edit;
         if (info.spinId != 0) {
@@ -104,23 +119,23 @@ void JobDetailsDialog::buildControls() {
     place(JobDetailField::BeginTime, 14, 50, 66, 226, 50);
     place(JobDetailField::EndTime, 14, 50, 66, 240, 50);
 
+    auto* vehicleLabel = new QLabel(QString::fromUtf8(kVehicleLabel), this);
+    vehicleLabel->setGeometry(rect(14, 260, 30, 8));
     vehicle_ = new QComboBox(this);
     vehicle_->setObjectName(controlObjectName(jobDetailField(JobDetailField::Vehicle).editId));
     for (const char* name : kCarTypeNames) {
         vehicle_->addItem(QString::fromUtf8(name));
     }
-    vehicle_->setGeometry(du.rect(14, 258, 102, 12));
+    vehicle_->setGeometry(rect(46, 258, 70, 12));
+    vehicleLabel->setBuddy(vehicle_);
 
-    // The buttons keep a dialog's usual behaviour: the focused one is the
-    // default.
     auto button = [&](const char* text, int id, int y) {
-        return addDialogButton(this, du, text, id, 168, y, true);
+        return addDialogButton(this, du, text, id, 168, y + kJobLineHeightDu);
     };
     loadPrevious_ = button("Load previous", 1025, 205);
     ok_ = button(kOkButtonText, 1, 237);
     cancel_ = button(kCancelButtonText, 2, 255);
-    ok_->setDefault(true);
-    ok_->setAutoDefault(true);
+    makeEnterPressFocusedButton(this, ok_);
     connect(loadPrevious_, &QPushButton::clicked, this, &JobDetailsDialog::loadPrevious);
     connect(ok_, &QPushButton::clicked, this, &JobDetailsDialog::accept);
     connect(cancel_, &QPushButton::clicked, this, &JobDetailsDialog::reject);
@@ -153,6 +168,10 @@ void JobDetailsDialog::buildControls() {
     chain(cancel_);
 }
 
+void JobDetailsDialog::setJobLine(const QString& line) {
+    jobLine_->setText(line);
+}
+
 QLineEdit* JobDetailsDialog::edit(JobDetailField field) const {
     return edits_[indexOf(field)];
 }
@@ -173,7 +192,7 @@ bool JobDetailsDialog::readFields() {
                 QLineEdit* field = edits_[indexOf(info.field)];
                 const std::optional<std::string> bytes = texts_[info.index].stored(field->text());
                 if (!bytes) {
-                    prompts_.show(unstorableTextWarning());
+                    prompts_.show(unstorableTextWarning(field->text(), kNoLanguage));
                     focusAndSelect(field);
                     return false;
                 }

@@ -19,6 +19,7 @@
 #include "ui/DialogUnits.h"
 
 class QComboBox;
+class QLabel;
 class QLineEdit;
 class QPushButton;
 
@@ -32,6 +33,7 @@ class JobDetailsDialog final : public QDialog {
 
 public:
     static constexpr char kCaption[] = "Job details...";
+    static constexpr char kVehicleLabel[] = "Vehicle:";
 
     // `level` is the copy to edit and must outlive the dialog; `previous`
     // holds values 0..6 of the level below (zeros for the first level).
@@ -43,6 +45,10 @@ public:
     QLineEdit* edit(JobDetailField field) const;
     SpinButton* spin(JobDetailField field) const;
     QComboBox* vehicleList() const { return vehicle_; }
+    // The line at the top naming the job edited (jobDetailsHeading); empty
+    // until setJobLine.
+    QLabel* jobLine() const { return jobLine_; }
+    void setJobLine(const QString& line);
     QPushButton* loadPreviousButton() const { return loadPrevious_; }
     QPushButton* okButton() const { return ok_; }
     QPushButton* cancelButton() const { return cancel_; }
@@ -69,6 +75,7 @@ private:
     std::array<SpinButton*, kJobDetailFieldCount> spins_{};
     std::array<FieldText, 4> texts_;
     QComboBox* vehicle_ = nullptr;
+    QLabel* jobLine_ = nullptr;
     QPushButton* loadPrevious_ = nullptr;
     QPushButton* ok_ = nullptr;
     QPushButton* cancel_ = nullptr;

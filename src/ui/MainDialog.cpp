@@ -425,7 +425,8 @@ void MainDialog::openJobDetails() {
     }
     const std::size_t j = static_cast<std::size_t>(level);
     JobLevel copy = track->career.levels[j];
-    if (!dialogs_.editJobDetails(this, copy, document_.previousRequirements(selectedCareer_, j))) {
+    if (!dialogs_.editJobDetails(this, copy, document_.previousRequirements(selectedCareer_, j),
+                                 document_.jobDetailsLine(selectedCareer_, j, currentLanguage_))) {
         return;
     }
     document_.setJobLevel(selectedCareer_, j, copy);

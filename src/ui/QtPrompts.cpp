@@ -1,8 +1,10 @@
 #include "ui/QtPrompts.h"
 
+#include <QDir>
 #include <QFileDialog>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QStandardPaths>
 #include <QStringList>
 #include <QTimer>
 #include <cstdio>
@@ -127,31 +129,75 @@ void QtPrompts::status(const std::string& text) {
     (void)text;
 }
 
+QString anyCasePattern(const QString& pattern) {
+#ifdef Q_OS_WIN
+    // The system's dialogs match names ignoring case already (and know no
+    // bracket sets).
+    return pattern;
+#else
+    QString matching;
+    for (const QChar c : pattern) {
+        const char ascii = c.toLatin1();
+        if ((ascii >= 'a' && ascii <= 'z') || (ascii >= 'A' && ascii <= 'Z')) {
+            matching += QLatin1Char('[');
+            matching += c.toLower();
+            matching += c.toUpper();
+            matching += QLatin1Char(']');
+        } else {
+            matching += c;
+        }
+    }
+    return matching;
+#endif
+}
+
 QString fileDialogFilter(const FileChoice& choice) {
     QStringList filters;
     for (const FileFilter& filter : choice.filters) {
-        QString patterns = QString::fromStdString(filter.pattern);
-        patterns.replace(QLatin1Char(';'), QLatin1Char(' '));
-        QString description = QString::fromStdString(filter.description);
-        // A description that already names its patterns is taken as it is.
-        if (description.contains(QLatin1Char('('))) {
-            filters << description;
-        } else {
-            filters << QStringLiteral("%1 (%2)").arg(description, patterns);
+        const QStringList patterns =
+            QString::fromStdString(filter.pattern).split(QLatin1Char(';'), Qt::SkipEmptyParts);
+        QStringList matching;
+        for (const QString& pattern : patterns) {
+            matching << anyCasePattern(pattern);
         }
+        // What the list shows: a description that already names its patterns
+        // as it is, any other with the patterns behind it. The patterns the
+        // dialog matches follow in a last pair of parentheses, which the
+        // dialog keeps out of sight (fileDialogOptions).
+        QString shown = QString::fromStdString(filter.description);
+        if (!shown.contains(QLatin1Char('('))) {
+            shown = QStringLiteral("%1 (%2)").arg(shown, patterns.join(QLatin1Char(' ')));
+        }
+        filters << QStringLiteral("%1 (%2)").arg(shown, matching.join(QLatin1Char(' ')));
     }
     return filters.join(QStringLiteral(";;"));
 }
 
+QFileDialog::Options fileDialogOptions() {
+    return QFileDialog::HideNameFilterDetails;
+}
+
+QString fileDialogStart(const FileChoice& choice) {
+    QString folder = QString::fromStdString(choice.initialFolder);
+    if (folder.isEmpty() || !QDir(folder).exists()) {
+        folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    }
+    if (choice.initialName.empty()) {
+        return folder;
+    }
+    return QDir(folder).filePath(QString::fromStdString(choice.initialName));
+}
+
 std::optional<std::string> QtPrompts::chooseOpenFile(const FileChoice& choice) {
     return chosenPath(QFileDialog::getOpenFileName(
-        owner_.data(), QString::fromStdString(choice.title),
-        QString::fromStdString(choice.initialName), fileDialogFilter(choice)));
+        owner_.data(), QString::fromStdString(choice.title), fileDialogStart(choice),
+        fileDialogFilter(choice), nullptr, fileDialogOptions()));
 }
 
 std::optional<std::string> QtPrompts::chooseSaveFile(const FileChoice& choice) {
-    QFileDialog dialog(owner_.data(), QString::fromStdString(choice.title),
-                       QString::fromStdString(choice.initialName), fileDialogFilter(choice));
+    QFileDialog dialog(owner_.data(), QString::fromStdString(choice.title), fileDialogStart(choice),
+                       fileDialogFilter(choice));
+    dialog.setOptions(fileDialogOptions());
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setFileMode(QFileDialog::AnyFile);
     if (!choice.defaultExtension.empty()) {

@@ -6,6 +6,7 @@
 // another thread (the loading worker) goes through GuiThreadPrompts, which
 // forwards to this object on the interface thread.
 
+#include <QFileDialog>
 #include <QPointer>
 #include <QWidget>
 
@@ -37,7 +38,21 @@ private:
     int unattendedMs_ = 0;
 };
 
-// The filter string of a Qt file dialog for a choice: "Career files (*.car)".
+// A pattern of a FileFilter as the dialog matches it: in any letter case
+// ("*.bmp" -> "*.[bB][mM][pP]"; unchanged on Windows, whose dialogs ignore
+// case anyway).
+QString anyCasePattern(const QString& pattern);
+
+// The filter string of a Qt file dialog for a choice: each filter as its
+// list entry shows it, then the patterns matched ("Career files (*.car)
+// (*.[cC][aA][rR])"); the dialog's options (fileDialogOptions) hide that
+// last part.
 QString fileDialogFilter(const FileChoice& choice);
+QFileDialog::Options fileDialogOptions();
+
+// Where a file dialog for the choice starts: the choice's folder, or the
+// user's documents folder when it has none or it is gone, with the proposed
+// name.
+QString fileDialogStart(const FileChoice& choice);
 
 }  // namespace jf

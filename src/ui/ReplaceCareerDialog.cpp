@@ -61,13 +61,12 @@ ReplaceCareerDialog::ReplaceCareerDialog(Prompts& prompts, const CareerDatabase&
     ok_ = new QPushButton(QString::fromUtf8(kOkButtonText), this);
     ok_->setObjectName(QStringLiteral("control1"));
     ok_->setGeometry(du.rect(129, 200, 50, 14).translated(0, extra));
-    ok_->setDefault(true);
-    ok_->setAutoDefault(true);
     cancel_ = new QPushButton(QString::fromUtf8(kCancelButtonText), this);
     cancel_->setObjectName(QStringLiteral("control2"));
     cancel_->setGeometry(du.rect(187, 200, 50, 14).translated(0, extra));
     connect(ok_, &QPushButton::clicked, this, &ReplaceCareerDialog::accept);
     connect(cancel_, &QPushButton::clicked, this, &ReplaceCareerDialog::reject);
+    makeEnterPressFocusedButton(this, ok_);
     setTabOrder(list_, ok_);
     setTabOrder(ok_, cancel_);
 }

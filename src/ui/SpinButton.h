@@ -3,9 +3,9 @@
 // right edge (the field gives up that width), steps the number the field
 // holds up or down within its own range, and writes the new position into
 // the field as a plain integer without thousands separators. The Up and
-// Down keys in the field step it too. Typing stays free: the field accepts
-// any text, and what counts as valid is the dialog's check, whose range
-// may differ from the spin range.
+// Down keys in the field step it too. What may be typed is the field's own
+// affair (its validator), and what counts as valid is the dialog's check,
+// whose range may differ from the spin range.
 //
 // A step starts from the number in the field, brought into the spin range;
 // when the field holds no number it starts from the last position.

@@ -84,8 +84,10 @@ private:
 }  // namespace
 
 bool StandardDialogs::editJobDetails(QWidget* parent, JobLevel& level,
-                                     const PreviousRequirements& previous) {
+                                     const PreviousRequirements& previous,
+                                     const std::string& jobLine) {
     JobDetailsDialog dialog(prompts_, level, previous, parent);
+    dialog.setJobLine(QString::fromStdString(jobLine));
     return dialog.exec() == QDialog::Accepted;
 }
 
@@ -117,7 +119,7 @@ bool StandardDialogs::editIcons(QWidget* parent, std::size_t trackPosition, Bitm
     if (track == nullptr) {
         return false;
     }
-    IconDialog dialog(prompts_, session.fs, session.icons, track->id, parent);
+    IconDialog dialog(prompts_, session.fs, session.settings, session.icons, track->id, parent);
     if (dialog.exec() != QDialog::Accepted) {
         return false;
     }

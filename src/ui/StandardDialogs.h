@@ -21,8 +21,8 @@ public:
     StandardDialogs(Document& document, Prompts& prompts)
         : document_(document), prompts_(prompts) {}
 
-    bool editJobDetails(QWidget* parent, JobLevel& level,
-                        const PreviousRequirements& previous) override;
+    bool editJobDetails(QWidget* parent, JobLevel& level, const PreviousRequirements& previous,
+                        const std::string& jobLine) override;
     bool editChanceCard(QWidget* parent, std::size_t trackPosition, std::size_t level,
                         int language) override;
     bool editIcons(QWidget* parent, std::size_t trackPosition, Bitmap& popup,

@@ -649,6 +649,40 @@ TEST(BmpRead, RandomDamageNeverCrashes) {
 
 // ---------------------------------------------------------------- writing
 
+TEST(BmpSize, TheHeadersTellThePictureSizeWhateverTheRestHolds) {
+    auto sizeOf = [](const std::vector<std::uint8_t>& bytes) {
+        MemoryFile file(bytes);
+        int width = -1;
+        int height = -1;
+        const bool ok = readBitmapSize(file, width, height);
+        return ok ? std::make_pair(width, height) : std::make_pair(-1, -1);
+    };
+    BmpRecipe wide = test::rgbRecipe(85, 63, [](int, int) { return 0x123456u; });
+    EXPECT_EQ(sizeOf(buildBmp(wide)), std::make_pair(85, 63));
+    wide.height = -63;  // rows top-down
+    EXPECT_EQ(sizeOf(buildBmp(wide)), std::make_pair(85, 63));
+    // Compressed, or with a header too long for the reader: still sized.
+    BmpRecipe packed = test::rgbRecipe(84, 63, [](int, int) { return 0u; });
+    packed.compression = 1;
+    packed.infoSize = 108;
+    std::vector<std::uint8_t> bytes = buildBmp(packed);
+    bytes.resize(kBmpFileHeaderSize + 12);
+    EXPECT_EQ(sizeOf(bytes), std::make_pair(84, 63));
+
+    // The 12-byte header of old pictures holds 16-bit sizes.
+    std::vector<std::uint8_t> core = {'B', 'M', 0, 0, 0, 0,   0, 0,  0, 0, 26, 0,  0,
+                                      0,   12,  0, 0, 0, 112, 0, 22, 0, 1, 0,  24, 0};
+    EXPECT_EQ(sizeOf(core), std::make_pair(112, 22));
+
+    EXPECT_EQ(sizeOf(bytesOf("not a bitmap at all")), std::make_pair(-1, -1));
+    EXPECT_EQ(sizeOf(std::vector<std::uint8_t>(core.begin(), core.begin() + 20)),
+              std::make_pair(-1, -1));
+    BmpRecipe empty = wide;
+    empty.width = 0;
+    empty.pixels.clear();
+    EXPECT_EQ(sizeOf(buildBmp(empty)), std::make_pair(-1, -1));
+}
+
 TEST(BmpWrite, PopupIconIs15930BytesWithExactHeaders) {
     const Bitmap icon(84, 63);
     const std::vector<std::uint8_t> bytes = encodeBitmapFile(icon);

@@ -71,6 +71,8 @@ TEST(GlobalTextsForm, FieldsLanguagesAndStoreOrder) {
     EXPECT_FALSE(globalTextFields()[1].multiLine);
     EXPECT_TRUE(globalTextFields()[2].multiLine);
     EXPECT_STREQ(kGlobalTextLanguages[5], "Spanian");
+    EXPECT_STREQ(kGlobalTextLanguages[16], "Simplified Chinese");
+    EXPECT_STREQ(kGlobalTextLanguages[17], "Traditional Chinese");
     EXPECT_STREQ(kGlobalTextLanguages[19], "Korean");
 }
 

@@ -106,5 +106,63 @@ TEST(NumericField, MessagesFollowTheKindAndTheRange) {
     EXPECT_EQ(check.value, 123456);
 }
 
+TEST(NumericFieldTyping, OnlyDigitsAndAMinusWhereNegativesFit) {
+    using enum TypedNumber;
+    const NumericRange skills{300, 1000};
+    const NumericRange moods{-100, 100};
+    for (const char* text : {"a", "5a", "1.5", " 5", "5 ", "+5", "1,0", "0x1", "\xD9\xA3"}) {
+        EXPECT_EQ(judgeTypedNumber(text, NumericKind::Integer, skills), Refused) << text;
+        EXPECT_EQ(judgeTypedNumber(text, NumericKind::Mood, moods), Refused) << text;
+    }
+    EXPECT_EQ(judgeTypedNumber("-5", NumericKind::Integer, skills), Refused);
+    EXPECT_EQ(judgeTypedNumber("-", NumericKind::Unsigned, std::nullopt), Refused);
+    EXPECT_EQ(judgeTypedNumber("5-", NumericKind::Mood, moods), Refused);
+    EXPECT_EQ(judgeTypedNumber("--5", NumericKind::Mood, moods), Refused);
+
+    EXPECT_EQ(judgeTypedNumber("", NumericKind::Integer, skills), Incomplete);
+    EXPECT_EQ(judgeTypedNumber("-", NumericKind::Mood, moods), Complete);  // reads as 0
+    EXPECT_EQ(judgeTypedNumber("-", NumericKind::Short, moods), Incomplete);
+    EXPECT_EQ(judgeTypedNumber("-0", NumericKind::Short, moods), Incomplete);
+    EXPECT_EQ(judgeTypedNumber("-40", NumericKind::Mood, moods), Complete);
+    EXPECT_EQ(judgeTypedNumber("007", NumericKind::Short, moods), Complete);
+}
+
+TEST(NumericFieldTyping, NumbersBeyondTheLimitsThatDigitsCannotBringBackAreRefused) {
+    using enum TypedNumber;
+    const NumericRange skills{300, 1000};
+    EXPECT_EQ(judgeTypedNumber("2", NumericKind::Integer, skills), Incomplete);
+    EXPECT_EQ(judgeTypedNumber("250", NumericKind::Integer, skills), Incomplete);
+    EXPECT_EQ(judgeTypedNumber("300", NumericKind::Integer, skills), Complete);
+    EXPECT_EQ(judgeTypedNumber("1000", NumericKind::Integer, skills), Complete);
+    EXPECT_EQ(judgeTypedNumber("1001", NumericKind::Integer, skills), Refused);
+    EXPECT_EQ(judgeTypedNumber("-100", NumericKind::Mood, NumericRange{-100, 100}), Complete);
+    EXPECT_EQ(judgeTypedNumber("-101", NumericKind::Mood, NumericRange{-100, 100}), Refused);
+    EXPECT_EQ(judgeTypedNumber("101", NumericKind::Mood, NumericRange{-100, 100}), Refused);
+
+    // Without a range the type is the limit.
+    EXPECT_EQ(judgeTypedNumber("4294967295", NumericKind::Unsigned, std::nullopt), Complete);
+    EXPECT_EQ(judgeTypedNumber("4294967296", NumericKind::Unsigned, std::nullopt), Refused);
+    EXPECT_EQ(judgeTypedNumber("-32768", NumericKind::Short, std::nullopt), Complete);
+    EXPECT_EQ(judgeTypedNumber("-32769", NumericKind::Short, std::nullopt), Refused);
+    EXPECT_EQ(judgeTypedNumber(std::string(40, '9'), NumericKind::Integer, std::nullopt), Refused);
+    // Leading zeros may fill the field up to the characters that are read.
+    EXPECT_EQ(judgeTypedNumber(std::string(30, '0') + "1", NumericKind::Integer, std::nullopt),
+              Complete);
+    EXPECT_EQ(judgeTypedNumber(std::string(31, '0') + "1", NumericKind::Integer, std::nullopt),
+              Refused);
+}
+
+TEST(NumericFieldTyping, LimitsAndTips) {
+    EXPECT_EQ(numericFieldLimits(NumericKind::Short, NumericRange{-100, 100}).minimum, -100);
+    EXPECT_EQ(numericFieldLimits(NumericKind::Short, NumericRange{0, 70000}).maximum, 32767);
+    EXPECT_EQ(numericFieldLimits(NumericKind::Unsigned, std::nullopt).maximum, 4294967295);
+    EXPECT_EQ(numericFieldTip(NumericKind::Integer, NumericRange{300, 1000}),
+              "An integer from 300 to 1000.");
+    EXPECT_EQ(numericFieldTip(NumericKind::Mood, NumericRange{-100, 100}),
+              "An integer from -100 to 100.");
+    EXPECT_EQ(numericFieldTip(NumericKind::Unsigned, std::nullopt),
+              "An integer from 0 to 4294967295.");
+}
+
 }  // namespace
 }  // namespace jf

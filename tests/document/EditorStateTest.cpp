@@ -102,7 +102,8 @@ TEST(EditorStateTest, LanguageCommandsDispatchToSlots) {
         EXPECT_EQ(slotOfLanguageCommand(kLanguageMenu[slot].commandId), static_cast<int>(slot));
     }
     EXPECT_EQ(ids.size(), 20u);
-    EXPECT_STREQ(kLanguageMenu[16].label, "Traditional Chinese");
+    EXPECT_STREQ(kLanguageMenu[16].label, "Simplified Chinese");
+    EXPECT_STREQ(kLanguageMenu[17].label, "Traditional Chinese");
     EXPECT_STREQ(kLanguageMenu[7].label, "Danish");
 }
 

@@ -6,6 +6,7 @@
 #include "exchange/ExchangeTestSupport.h"
 #include "exchange/InfoHeader.h"
 #include "iff/StringTable.h"
+#include "platform/RecentFolders.h"
 
 namespace jf::test {
 namespace {
@@ -209,7 +210,7 @@ TEST_F(ExportTest, FileChoicesAndSuccessMessages) {
     prompts.saveFiles.push_back(std::string(kCbkPath));
     ASSERT_EQ(backupCareers(*session, prompts), ExchangeResult::Succeeded);
     const FileChoice& cbk = prompts.fileChoices[1];
-    EXPECT_EQ(cbk.defaultExtension, "");
+    EXPECT_EQ(cbk.defaultExtension, "cbk");
     EXPECT_EQ(cbk.initialName, "*.cbk");
     ASSERT_EQ(cbk.filters.size(), 1u);
     EXPECT_EQ(cbk.filters[0].description, "Jobforge 3 backups (*.CBK)");
@@ -219,6 +220,36 @@ TEST_F(ExportTest, FileChoicesAndSuccessMessages) {
               (PromptMessage{"Successfully backed up!\n\nTo restore the careers, use \"Import\" in "
                              "the \"Career\" menu.",
                              "jobforge3", PromptButtons::Ok, PromptIcon::Information}));
+}
+
+TEST_F(ExportTest, ABackupNamedWithoutExtensionGetsCbk) {
+    EXPECT_EQ(backupPath("C:\\exchange\\all"), "C:\\exchange\\all.cbk");
+    EXPECT_EQ(backupPath("/home/u/my.backups/all"), "/home/u/my.backups/all.cbk");
+    EXPECT_EQ(backupPath("C:\\exchange\\all.cbk"), "C:\\exchange\\all.cbk");
+    EXPECT_EQ(backupPath("C:\\exchange\\all.old"), "C:\\exchange\\all.old");
+
+    backupTo("C:\\exchange\\all");
+    EXPECT_FALSE(fs.isFile("C:\\exchange\\all"));
+    ASSERT_TRUE(fs.isFile(kCbkPath));
+    EXPECT_EQ(writtenChunks(kCbkPath).size(), 23u);
+}
+
+TEST_F(ExportTest, ExportAndBackupStartWhereTheirKindWasLastSaved) {
+    fs.addFolder("C:\\careers");
+    fs.addFolder("C:\\backups");
+    prompts.saveFiles = {"C:\\careers\\one.car", "C:\\backups\\all.cbk"};
+    ASSERT_EQ(exportCareer(*session, prompts, 0), ExchangeResult::Succeeded);
+    ASSERT_EQ(backupCareers(*session, prompts), ExchangeResult::Succeeded);
+    // Cancelled choices change nothing.
+    EXPECT_EQ(exportCareer(*session, prompts, 0), ExchangeResult::Cancelled);
+    EXPECT_EQ(backupCareers(*session, prompts), ExchangeResult::Cancelled);
+    ASSERT_EQ(prompts.fileChoices.size(), 4u);
+    EXPECT_EQ(prompts.fileChoices[0].initialFolder, "");
+    EXPECT_EQ(prompts.fileChoices[1].initialFolder, "");
+    EXPECT_EQ(prompts.fileChoices[2].initialFolder, "C:\\careers\\");
+    EXPECT_EQ(prompts.fileChoices[3].initialFolder, "C:\\backups\\");
+    EXPECT_EQ(recentFolder(settings, FileKind::Careers), "C:\\careers\\");
+    EXPECT_EQ(recentFolder(settings, FileKind::Backups), "C:\\backups\\");
 }
 
 TEST_F(ExportTest, CancelAndNoSelectionWriteNothing) {

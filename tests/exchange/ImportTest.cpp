@@ -113,6 +113,27 @@ TEST_F(ImportTest, ExportedTrackComesBackOverTheSameTrack) {
     EXPECT_EQ(session->database.track(0)->id, 1);
 }
 
+TEST_F(ImportTest, ImportStartsWithTheCareersFolderAndRemembersByKind) {
+    EXPECT_EQ(importedFileKind("C:\\a\\all.cbk"), FileKind::Backups);
+    EXPECT_EQ(importedFileKind("/home/u/ALL.CBK"), FileKind::Backups);
+    EXPECT_EQ(importedFileKind("C:\\a\\one.car"), FileKind::Careers);
+    EXPECT_EQ(importedFileKind("C:\\a.cbk\\old.iff"), FileKind::Careers);
+    EXPECT_EQ(importedFileKind("cbk"), FileKind::Careers);
+
+    loadWith();
+    fs.addFolder("C:\\saved");
+    exportTo(0, "C:\\saved\\one.car");
+    backupTo("C:\\saved\\all.cbk");
+    fs.addFolder("C:\\moved");
+    fs.putFile("C:\\moved\\all.cbk", *fs.fileBytes("C:\\saved\\all.cbk"));
+    prompts.fileChoices.clear();
+    EXPECT_EQ(importFile("C:\\moved\\all.cbk", 0), ExchangeResult::Succeeded);
+    ASSERT_EQ(prompts.fileChoices.size(), 1u);
+    EXPECT_EQ(prompts.fileChoices[0].initialFolder, "C:\\saved\\");
+    EXPECT_EQ(recentFolder(settings, FileKind::Backups), "C:\\moved\\");
+    EXPECT_EQ(recentFolder(settings, FileKind::Careers), "C:\\saved\\");
+}
+
 TEST_F(ImportTest, CardTextsLandInTheLowestFreeEntries) {
     // The card code of track id 1 refers to entries 0 (its text), 3 and 43.
     loadWith({CardRecipe{1, 0, 1, {CardItem::sound(CardItem::kSoundGood)}}});
@@ -334,13 +355,16 @@ TEST_F(ImportTest, CancelledChoiceChangesNothingAndReleasesTheFile) {
     const FileChoice& choice = quiet.fileChoices[0];
     EXPECT_EQ(choice.defaultExtension, "");
     EXPECT_EQ(choice.initialName, "*.car");
-    ASSERT_EQ(choice.filters.size(), 3u);
+    ASSERT_EQ(choice.filters.size(), 4u);
     EXPECT_EQ(choice.filters[0].description, "Jobforge 3 careers (*.CAR)");
     EXPECT_EQ(choice.filters[0].pattern, "*.car");
     EXPECT_EQ(choice.filters[1].description, "Jobforge 3 backups (*.CBK)");
     EXPECT_EQ(choice.filters[1].pattern, "*.cbk");
     EXPECT_EQ(choice.filters[2].description, "Jobforge 2 careers (*.IFF)");
     EXPECT_EQ(choice.filters[2].pattern, "*.iff");
+    EXPECT_EQ(choice.filters[3].description, "All files (*)");
+    EXPECT_EQ(choice.filters[3].pattern, "*");
+    EXPECT_EQ(choice.initialFolder, "C:\\exchange\\");  // where the export went
 }
 
 TEST_F(ImportTest, ImportClosesTheExchangeFileOnEveryPath) {

@@ -61,10 +61,26 @@ TEST(CodePages, SlotsMapToTheirCodePages) {
     EXPECT_EQ(codePageForSlot(kLanguageSlotCount), kNeutralCodePage);
     EXPECT_EQ(kNeutralCodePage, 1252);
     EXPECT_STREQ(languageNameForSlot(0), "USEnglish");
-    EXPECT_STREQ(languageNameForSlot(16), "Traditional Chinese");
-    EXPECT_STREQ(languageNameForSlot(17), "Simplified Chinese");
+    EXPECT_STREQ(languageNameForSlot(16), "Simplified Chinese");
+    EXPECT_STREQ(languageNameForSlot(17), "Traditional Chinese");
     EXPECT_STREQ(languageNameForSlot(19), "Korean");
     EXPECT_STREQ(languageNameForSlot(20), "");
+}
+
+TEST(CodePages, TheFirstCharacterACodePageCannotHoldIsNamed) {
+    EXPECT_EQ(firstUnstorableCharacter("plain", 1251), std::nullopt);
+    // "é" fits into 1252, the CJK character behind it does not.
+    EXPECT_EQ(firstUnstorableCharacter("Caf\xC3\xA9 \xE6\x97\xA5 \xD0\x96", 1252), U'\u65E5');
+    EXPECT_EQ(firstUnstorableCharacter("\xE6\x97\xA5", kCodePageJapanese), std::nullopt);
+    // A best fit does not count: 932 has no yen sign of its own.
+    EXPECT_EQ(firstUnstorableCharacter("\xC2\xA5", kCodePageJapanese), U'\u00A5');
+    EXPECT_EQ(firstUnstorableCharacter("\xF0\x9F\x98\x80", 1250), U'\U0001F600');
+    // Bytes that are not UTF-8 are named as U+FFFD.
+    EXPECT_EQ(firstUnstorableCharacter("a\xFF", 1252), U'\uFFFD');
+    EXPECT_EQ(firstUnstorableCharacter("\xC0\x80", 1252), U'\uFFFD');
+    EXPECT_EQ(firstUnstorableCharacter("\xED\xA0\x80", 1252), U'\uFFFD');
+    EXPECT_EQ(firstUnstorableCharacter("\xE6\x97", kCodePageJapanese), U'\uFFFD');
+    EXPECT_EQ(firstUnstorableCharacter("x", 12345), std::nullopt);
 }
 
 TEST(CodePages, CharacterOutsideTheCodePageIsRefused) {

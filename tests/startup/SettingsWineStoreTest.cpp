@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include "SettingsTestSupport.h"
+#include "platform/RecentFolders.h"
 #include "platform/WineRegistry.h"
 #include "platform/WineSettingsStore.h"
 #include "platform/XdgSettingsFile.h"
@@ -318,6 +319,31 @@ TEST_F(WinePrefixTest, KeysOpenedForReadingAreNotWritable) {
     std::uint32_t v = 0;
     EXPECT_FALSE(key->readDword("SIMS_DATA", v));
     EXPECT_FALSE(std::filesystem::exists(config));
+}
+
+TEST_F(WinePrefixTest, RecentFoldersGoIntoOurFileBesideTheOtherKeys) {
+    scratch.file("prefix/system.reg", kSystemReg);
+    WineSettingsStore store(prefix, config);
+    ASSERT_TRUE(storeKnownPacks(store, 0x05));
+    EXPECT_EQ(recentFolder(store, FileKind::Icons), "");
+    // Folders hold any character of the host's file names.
+    rememberFolder(store, FileKind::Icons, "/home/u/Bilder \"\xC3\xA9t\xC3\xA9\"/popup.bmp");
+    rememberFolder(store, FileKind::Backups, "/home/u/backups/all.cbk");
+    EXPECT_EQ(recentFolder(store, FileKind::Icons), "/home/u/Bilder \"\xC3\xA9t\xC3\xA9\"/");
+    EXPECT_EQ(recentFolder(store, FileKind::Backups), "/home/u/backups/");
+    EXPECT_EQ(recentFolder(store, FileKind::Careers), "");
+
+    XdgSettingsFile after(config);
+    ASSERT_TRUE(after.load());
+    const SettingsValues* folders = after.key(kRecentFoldersKeyPath);
+    ASSERT_NE(folders, nullptr);
+    EXPECT_EQ(folders->at("Icons").type, SettingsValueType::String);
+    std::uint32_t packs = 0;
+    ASSERT_NE(after.key(kOwnKeyPath), nullptr);
+    EXPECT_TRUE(settings::dwordOf(after.key(kOwnKeyPath)->at(kKnownPacksValue), packs));
+    EXPECT_EQ(packs, 0x05u);
+    // Keys read from the prefix take no texts either.
+    EXPECT_FALSE(store.openKey(kGameKeyPath)->writeText("X", "y"));
 }
 
 TEST(XdgSettingsFileTest, WritesAtomicallyAndReadsBack) {

@@ -8,6 +8,7 @@
 
 #include "DialogTestSupport.h"
 #include "MainDialogFixture.h"
+#include "platform/RecentFolders.h"
 #include "ui/CareerListControl.h"
 #include "ui/ReplaceCareerDialog.h"
 #include "ui/StandardDialogs.h"
@@ -153,6 +154,30 @@ TEST_F(CareerMenuTest, BackupThenRestoreBringsEveryTrackBack) {
     EXPECT_EQ(careers().rowText(1, 1).toStdString(), name);
     EXPECT_EQ(careers().selectedRow(), 0);
     EXPECT_FALSE(window->isClean());
+}
+
+TEST_F(CareerMenuTest, BackupNamedWithoutExtensionGetsCbkAndEachKindRemembersItsFolder) {
+    disk.addFolder("C:\\Backups");
+    prompts.saveFiles = {kCarPath, "C:\\Backups\\monday"};
+    trigger(command::kExport);
+    trigger(command::kBackup);
+    EXPECT_TRUE(disk.isFile("C:\\Backups\\monday.cbk"));
+    EXPECT_FALSE(disk.isFile("C:\\Backups\\monday"));
+    EXPECT_EQ(settings.value(kRecentFoldersKeyPath, "Careers")->data,
+              settings::textBytes("C:\\Exports\\"));
+
+    // The next choices start where the last file of their kind was saved.
+    trigger(command::kExport);
+    trigger(command::kBackup);
+    trigger(command::kImport);
+    ASSERT_EQ(prompts.fileChoices.size(), 5u);
+    EXPECT_EQ(prompts.fileChoices[0].initialFolder, "");
+    EXPECT_EQ(prompts.fileChoices[1].initialFolder, "");
+    EXPECT_EQ(prompts.fileChoices[2].initialFolder, "C:\\Exports\\");
+    EXPECT_EQ(prompts.fileChoices[3].initialFolder, "C:\\Backups\\");
+    EXPECT_EQ(prompts.fileChoices[4].initialFolder, "C:\\Exports\\");
+    EXPECT_EQ(prompts.fileChoices[4].filters.back().description, "All files (*)");
+    EXPECT_TRUE(window->isClean());
 }
 
 TEST_F(CareerMenuTest, CancelledFileChoicesDoNothing) {

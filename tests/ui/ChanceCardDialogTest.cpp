@@ -73,6 +73,34 @@ protected:
     std::vector<CardItem> opened;
 };
 
+TEST_F(ChanceCardDialogTest, EnterPressesTheFocusedButton) {
+    card.items = {CardItem::sound(312)};
+    open();
+    scriptEdits({std::nullopt, std::nullopt});
+    test::pressEnterIn(dialog->editButton());
+    EXPECT_EQ(opened, std::vector<CardItem>{CardItem::sound(312)});
+    test::pressEnterIn(dialog->addButton());
+    EXPECT_EQ(opened.size(), 2u);
+    EXPECT_EQ(dialog->items().size(), 2u);
+    test::pressEnterIn(dialog->deleteButton());
+    EXPECT_EQ(dialog->items(), std::vector<CardItem>{CardItem::sound(312)});
+    EXPECT_TRUE(dialog->isVisible());
+
+    test::pressEnterIn(dialog->cancelButton());
+    EXPECT_FALSE(dialog->isVisible());
+    EXPECT_EQ(dialog->result(), QDialog::Rejected);
+    EXPECT_EQ(card.textIndex, 0);
+    EXPECT_TRUE(prompts.shown.empty());
+}
+
+TEST_F(ChanceCardDialogTest, EnterWithTheFocusOutsideTheButtonsPressesOk) {
+    card.items = {CardItem::sound(312)};
+    open();
+    test::pressEnterIn(dialog->itemList());
+    EXPECT_EQ(dialog->result(), QDialog::Accepted);
+    EXPECT_NE(card.textIndex, 0);
+}
+
 TEST_F(ChanceCardDialogTest, ShowsTheTextInItsLanguageAndTheItemLines) {
     ASSERT_TRUE(loaded.db.setGlobalText(12, kFrench, "Bonne chance"));
     card.textIndex = 13;
@@ -247,10 +275,17 @@ TEST_F(ChanceCardDialogTest, AnUndecodableTextIsKeptByteForByteWhenNotEdited) {
 TEST_F(ChanceCardDialogTest, ATextTheLanguageCannotHoldIsRefused) {
     card.items = {CardItem::sound(312)};
     open(kFrench);
-    dialog->textField()->setPlainText(QString::fromUtf8("\xE6\x97\xA5\xE6\x9C\xAC"));
+    dialog->textField()->setPlainText(QString::fromUtf8("Le \xE6\x97\xA5\xE6\x9C\xAC"));
     click(dialog->okButton());
     ASSERT_EQ(prompts.shown.size(), 1u);
-    EXPECT_EQ(prompts.shown[0].icon, PromptIcon::Warning);
+    EXPECT_EQ(prompts.shown[0],
+              (PromptMessage{"The text contains a character that cannot be stored in the code page "
+                             "of its language.\n\nPlease change the text.\n\nCharacter: "
+                             "\xC2\xAB\xE6\x97\xA5\xC2\xBB (U+65E5), language: French",
+                             "Warning", PromptButtons::Ok, PromptIcon::Warning}));
+    EXPECT_EQ(dialog->focusWidget(), dialog->textField());
+    EXPECT_EQ(dialog->textField()->textCursor().selectedText(),
+              QString::fromUtf8("Le \xE6\x97\xA5\xE6\x9C\xAC"));
     EXPECT_NE(dialog->result(), QDialog::Accepted);
     EXPECT_EQ(card.textIndex, 0);
     EXPECT_TRUE(loaded.db.textEntryFree(12));
@@ -298,11 +333,17 @@ TEST_F(CardItemDialogTest, SkillThirteenShowsCooking) {
 }
 
 TEST_F(CardItemDialogTest, BudgetAmountsOutsideSixteenBitsAreRefused) {
-    open(kNewCardItem);
+    open({CardItem::kKindBudget, CardItem::kModeAdd, 70000});
+    EXPECT_EQ(dialog->edit(CardEdit::Amount)->text(), "70000");
+    pressOk();
+    retype(dialog->edit(CardEdit::Amount), "");
+    pressOk();
+    // Once the field holds what it can, typing takes neither a minus nor
+    // more than 65535.
     retype(dialog->edit(CardEdit::Amount), "65536");
-    pressOk();
+    EXPECT_EQ(dialog->edit(CardEdit::Amount)->text(), "");
     retype(dialog->edit(CardEdit::Amount), "-1");
-    pressOk();
+    EXPECT_EQ(dialog->edit(CardEdit::Amount)->text(), "");
     ASSERT_EQ(prompts.shown.size(), 2u);
     EXPECT_EQ(prompts.shown[0], fieldMessage("Please enter an integer between 0 and 65535."));
     EXPECT_EQ(prompts.shown[1], fieldMessage("Please enter a positive integer."));
@@ -313,6 +354,20 @@ TEST_F(CardItemDialogTest, BudgetAmountsOutsideSixteenBitsAreRefused) {
     pressOk();
     ASSERT_EQ(dialog->result(), QDialog::Accepted);
     EXPECT_EQ(item, (CardItem{1, 1, 65535}));
+    EXPECT_EQ(dialog->edit(CardEdit::Amount)->toolTip(), "An integer from 0 to 65535.");
+}
+
+TEST_F(CardItemDialogTest, NumberFieldsTakeDigitsOnly) {
+    open(kNewCardItem);
+    QLineEdit* amount = dialog->edit(CardEdit::Amount);
+    amount->selectAll();
+    QTest::keyClicks(amount, "-2k5");
+    EXPECT_EQ(amount->text(), "25");
+    EXPECT_EQ(dialog->edit(CardEdit::Number)->toolTip(), "An integer from 0 to 1000.");
+    EXPECT_EQ(dialog->edit(CardEdit::Points)->toolTip(), "An integer from 0 to 1000.");
+    pressOk();
+    ASSERT_EQ(dialog->result(), QDialog::Accepted);
+    EXPECT_EQ(item, (CardItem{1, 0, 25}));
 }
 
 TEST_F(CardItemDialogTest, ARadioClickResetsAndEnablesItsGroup) {
@@ -333,8 +388,7 @@ TEST_F(CardItemDialogTest, ARadioClickResetsAndEnablesItsGroup) {
 }
 
 TEST_F(CardItemDialogTest, ABadFieldAtARadioClickIsReportedAndTheResetGoesAhead) {
-    open(CardItem::job(57, 4));
-    retype(dialog->edit(CardEdit::Number), "2000");
+    open(CardItem::job(57, 2000));
     QTest::mouseClick(dialog->radio(4), Qt::LeftButton);
     ASSERT_EQ(prompts.shown.size(), 1u);
     EXPECT_EQ(prompts.shown[0], fieldMessage("Please enter an integer between 0 and 1000."));

@@ -4,6 +4,7 @@
 
 #include <QApplication>
 #include <QLineEdit>
+#include <QTest>
 #include <QTimer>
 #include <QWidget>
 #include <functional>
@@ -24,6 +25,16 @@ inline void retype(QLineEdit* edit, const QString& text) {
     edit->setFocus();
     edit->selectAll();
     edit->insert(text);
+}
+
+// Gives `widget` the focus in its shown window, made the active one, and
+// presses Enter there as the user would.
+inline void pressEnterIn(QWidget* widget) {
+    QWidget* window = widget->window();
+    window->activateWindow();
+    (void)QTest::qWaitForWindowActive(window);
+    widget->setFocus(Qt::TabFocusReason);
+    QTest::keyClick(widget, Qt::Key_Return);
 }
 
 // Once a modal dialog of type T is up, runs `act` on it (from the event

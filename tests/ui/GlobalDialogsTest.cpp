@@ -85,16 +85,36 @@ TEST_F(GlobalOptionsDialogTest, ASpinClickAndBackCountsAsAChange) {
 }
 
 TEST_F(GlobalOptionsDialogTest, MoodsAcceptMinus100AndRefuseMinus101) {
+    ASSERT_TRUE(loaded.db.setOption(6, -101));  // shown in the sixth field
     open();
     retype(dialog->edit(4), "-100");
-    retype(dialog->edit(5), "-101");
+    retype(dialog->edit(4), "-101");
+    EXPECT_EQ(dialog->edit(4)->text(), "-100");  // not taken while typing
     pressOk();
     ASSERT_EQ(prompts.shown.size(), 1u);
     EXPECT_EQ(prompts.shown[0], fieldMessage("Please enter an integer between -100 and 100."));
     EXPECT_EQ(dialog->focusWidget(), dialog->edit(5));
     EXPECT_EQ(dialog->edit(5)->selectedText(), "-101");
     EXPECT_NE(dialog->result(), QDialog::Accepted);
-    EXPECT_EQ(values(), (std::vector<std::int16_t>{500, 30, 8, 15, 2, 40, -40, 25}));
+    EXPECT_EQ(values(), (std::vector<std::int16_t>{500, 30, 8, 15, 2, 40, -101, 25}));
+}
+
+TEST_F(GlobalOptionsDialogTest, FieldsTakeDigitsAndAMinusOnlyWhereNegativesFit) {
+    open();
+    QLineEdit* bonus = dialog->edit(0);
+    bonus->selectAll();
+    QTest::keyClicks(bonus, "-1e3");
+    EXPECT_EQ(bonus->text(), "13");
+    QLineEdit* mood = dialog->edit(4);
+    mood->selectAll();
+    QTest::keyClicks(mood, "-5o0");
+    EXPECT_EQ(mood->text(), "-50");
+    EXPECT_EQ(bonus->toolTip(), "An integer from 0 to 32767.");
+    EXPECT_EQ(mood->toolTip(), "An integer from -100 to 100.");
+    EXPECT_EQ(dialog->edit(6)->toolTip(), "An integer from 0 to 10.");
+    pressOk();
+    ASSERT_EQ(dialog->result(), QDialog::Accepted);
+    EXPECT_EQ(values(), (std::vector<std::int16_t>{13, 30, 8, 15, 2, -50, -40, 25}));
 }
 
 TEST_F(GlobalOptionsDialogTest, ThePromotionBonusIsTheSeventhFieldAndEntryFour) {
@@ -106,15 +126,15 @@ TEST_F(GlobalOptionsDialogTest, ThePromotionBonusIsTheSeventhFieldAndEntryFour) 
 }
 
 TEST_F(GlobalOptionsDialogTest, FieldsAreReadInTheirOrder) {
+    ASSERT_TRUE(loaded.db.setOption(7, 101));  // entry 7, read second
     open();
-    retype(dialog->edit(2), "x");    // entry 2, read last
-    retype(dialog->edit(7), "101");  // entry 7, read second
+    retype(dialog->edit(2), "");  // entry 2, read last
     pressOk();
     ASSERT_EQ(prompts.shown.size(), 1u);
     EXPECT_EQ(prompts.shown[0], fieldMessage("Please enter an integer between 0 and 100."));
     EXPECT_EQ(dialog->focusWidget(), dialog->edit(7));
     retype(dialog->edit(7), "100");
-    retype(dialog->edit(0), "32768");
+    retype(dialog->edit(0), "");
     pressOk();
     ASSERT_EQ(prompts.shown.size(), 2u);
     EXPECT_EQ(prompts.shown[1], fieldMessage("Please enter an integer."));
@@ -278,6 +298,23 @@ TEST_F(GlobalTextsDialogTest, OkStoresTheFieldsOnlyWhenTyped) {
     EXPECT_EQ(global(11, kRussian), "G e11 s12\xC6");  // cp1251
 }
 
+TEST_F(GlobalTextsDialogTest, ATextTheLanguageCannotHoldNamesItsCharacter) {
+    open();
+    choose(kRussian);
+    auto* field = qobject_cast<QLineEdit*>(dialog->field(0));
+    ASSERT_NE(field, nullptr);
+    field->setText(QString::fromUtf8("\xD0\x90\xC3\xA9"));  // "Аé": 1251 has no é
+    QTest::mouseClick(dialog->okButton(), Qt::LeftButton);
+    ASSERT_EQ(prompts.shown.size(), 1u);
+    EXPECT_EQ(prompts.shown[0].text,
+              "The text contains a character that cannot be stored in the code page of its "
+              "language.\n\nPlease change the text.\n\nCharacter: \xC2\xAB\xC3\xA9\xC2\xBB "
+              "(U+00E9), language: Russian");
+    EXPECT_EQ(dialog->focusWidget(), field);
+    EXPECT_EQ(field->selectedText(), QString::fromUtf8("\xD0\x90\xC3\xA9"));
+    EXPECT_NE(dialog->result(), QDialog::Accepted);
+}
+
 TEST_F(GlobalTextsDialogTest, DefaultsThenCancelChangesNothing) {
     open();
     const std::vector<std::string> before = allTexts();
@@ -307,6 +344,24 @@ TEST_F(GlobalTextsDialogTest, DefaultsThenOkStoresTheDefaultsOfTheSelectedLangua
     }
     EXPECT_EQ(global(0, 0), "G e0 s0");
     EXPECT_EQ(global(6, kFrench), "G e6 s2");
+}
+
+TEST_F(GlobalTextsDialogTest, EnterPressesTheFocusedButtonAndOkElsewhere) {
+    open();
+    const std::vector<std::string> before = allTexts();
+    test::pressEnterIn(dialog->defaultsButton());
+    EXPECT_EQ(dialog->fieldText(0), "Car Pool");
+    EXPECT_TRUE(dialog->isVisible());
+    test::pressEnterIn(dialog->cancelButton());
+    EXPECT_EQ(dialog->result(), QDialog::Rejected);
+    EXPECT_FALSE(dialog->changed());
+    EXPECT_EQ(allTexts(), before);
+
+    open();
+    type(0, "!");
+    test::pressEnterIn(dialog->field(0));
+    ASSERT_EQ(dialog->result(), QDialog::Accepted);
+    EXPECT_EQ(global(0, 0), "G e0 s0!");
 }
 
 TEST_F(GlobalTextsDialogTest, MissingOrDamagedDefaultsShowTheirMessages) {

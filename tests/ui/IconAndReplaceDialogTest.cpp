@@ -5,9 +5,12 @@
 #include <QPushButton>
 #include <QTest>
 
+#include "DialogTestSupport.h"
 #include "careers/BmpFile.h"
 #include "careers/IconStore.h"
 #include "platform/File.h"
+#include "platform/RecentFolders.h"
+#include "platform/SettingsStore.h"
 #include "support/BmpBuilder.h"
 #include "support/FakeFileSystem.h"
 #include "support/LoadedCardDatabase.h"
@@ -52,7 +55,7 @@ protected:
         disk.addFolder("C:\\Pictures");
     }
     void open(std::uint16_t track = kTrack) {
-        dialog = std::make_unique<IconDialog>(prompts, disk, icons, track);
+        dialog = std::make_unique<IconDialog>(prompts, disk, settings, icons, track);
     }
     void putBitmap(const std::string& path, int width, int height, std::uint32_t colour) {
         disk.putFile(path, test::buildBmp(test::rgbRecipe(width, height,
@@ -60,6 +63,7 @@ protected:
     }
 
     test::FakeFileSystem disk;
+    MemorySettingsStore settings;
     IconStore icons;
     test::ScriptedPrompts prompts;
     std::unique_ptr<IconDialog> dialog;
@@ -102,19 +106,21 @@ TEST_F(IconDialogTest, APopupOf85By63IsRefusedAndTheOldPictureStays) {
     prompts.openFiles = {"C:\\Pictures\\wide.bmp", "C:\\Pictures\\text.bmp"};
     QTest::mouseClick(dialog->importPopupButton(), Qt::LeftButton);
     QTest::mouseClick(dialog->importPopupButton(), Qt::LeftButton);
-    const PromptMessage expected = errorMessage(
+    const std::string needed =
         "Couldn't load the bitmap!\n\nMake sure it's width is 84 pixels, it's height is 63 and "
-        "it hasn't got compression.",
-        "Error!");
+        "it hasn't got compression.";
     ASSERT_EQ(prompts.shown.size(), 2u);
-    EXPECT_EQ(prompts.shown[0], expected);
-    EXPECT_EQ(prompts.shown[1], expected);
+    EXPECT_EQ(prompts.shown[0],
+              errorMessage(needed + "\n\nThe picture chosen is 85 x 63 pixels.", "Error!"));
+    EXPECT_EQ(prompts.shown[1],
+              errorMessage(needed + "\n\nThe file chosen is not a BMP picture.", "Error!"));
     EXPECT_EQ(dialog->popup(), before);
     ASSERT_EQ(prompts.fileChoices.size(), 2u);
     EXPECT_EQ(prompts.fileChoices[0].initialName, "*.BMP");
     ASSERT_EQ(prompts.fileChoices[0].filters.size(), 1u);
+    // The caption stays; the pattern takes the extension in any case.
     EXPECT_EQ(prompts.fileChoices[0].filters[0].description, "Bitmap files (*.BMP)");
-    EXPECT_EQ(prompts.fileChoices[0].filters[0].pattern, "*.BMP");
+    EXPECT_EQ(prompts.fileChoices[0].filters[0].pattern, "*.bmp");
 }
 
 TEST_F(IconDialogTest, ButtonsNeed112By22AndAMissingFileCannotBeOpened) {
@@ -126,7 +132,7 @@ TEST_F(IconDialogTest, ButtonsNeed112By22AndAMissingFileCannotBeOpened) {
     ASSERT_EQ(prompts.shown.size(), 2u);
     EXPECT_EQ(prompts.shown[0].text,
               "Couldn't load the bitmap!\n\nMake sure it's width is 112 pixels, it's height is 22 "
-              "and it hasn't got compression.");
+              "and it hasn't got compression.\n\nThe picture chosen is 84 x 63 pixels.");
     EXPECT_EQ(prompts.shown[1], errorMessage("Couldn't open this file!", "Error!"));
 }
 
@@ -143,6 +149,40 @@ TEST_F(IconDialogTest, ImportReplacesOnlyTheDialogsBitmap) {
     Bitmap stored;
     ASSERT_TRUE(icons.getPopupIcon(kTrack, stored));
     EXPECT_NE(stored, dialog->popup());
+}
+
+TEST_F(IconDialogTest, EnterPressesTheFocusedButtonAndOkElsewhere) {
+    open();
+    dialog->show();
+    test::pressEnterIn(dialog->importPopupButton());
+    test::pressEnterIn(dialog->exportButtonsButton());
+    ASSERT_EQ(prompts.fileChoices.size(), 2u);
+    EXPECT_EQ(prompts.fileChoices[1].defaultExtension, "BMP");
+    EXPECT_TRUE(dialog->isVisible());
+    test::pressEnterIn(dialog->cancelButton());
+    EXPECT_EQ(dialog->result(), QDialog::Rejected);
+
+    open();
+    dialog->show();
+    test::pressEnterIn(dialog->popupPicture());
+    EXPECT_EQ(dialog->result(), QDialog::Accepted);
+}
+
+TEST_F(IconDialogTest, ImportAndExportStartInTheFolderOfTheLastIconFile) {
+    disk.addFolder("C:\\Icons");
+    putBitmap("C:\\Icons\\green.BMP", 84, 63, 0x00FF00);
+    open();
+    prompts.openFiles = {"C:\\Icons\\green.BMP"};
+    prompts.saveFiles = {"C:\\Pictures\\out.bmp"};
+    QTest::mouseClick(dialog->importPopupButton(), Qt::LeftButton);
+    QTest::mouseClick(dialog->exportButtonsButton(), Qt::LeftButton);
+    QTest::mouseClick(dialog->exportPopupButton(), Qt::LeftButton);  // cancelled
+    ASSERT_EQ(prompts.fileChoices.size(), 3u);
+    EXPECT_EQ(prompts.fileChoices[0].initialFolder, "");
+    EXPECT_EQ(prompts.fileChoices[1].initialFolder, "C:\\Icons\\");
+    EXPECT_EQ(prompts.fileChoices[2].initialFolder, "C:\\Pictures\\");
+    EXPECT_EQ(recentFolder(settings, FileKind::Icons), "C:\\Pictures\\");
+    EXPECT_TRUE(prompts.shown.empty());
 }
 
 TEST_F(IconDialogTest, ExportWritesA24BitBmpOrSaysWhyNot) {

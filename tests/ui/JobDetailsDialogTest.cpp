@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
@@ -81,6 +82,18 @@ TEST_F(JobDetailsDialogTest, ShowsTheLevelsValuesAndTexts) {
     EXPECT_EQ(dialog->vehicleList()->currentText(), "Staff Sedan");
     EXPECT_EQ(dialog->vehicleList()->count(), 9);
     EXPECT_EQ(dialog->vehicleList()->itemText(8), "Limo");
+    QLabel* vehicleLabel = nullptr;
+    for (QLabel* label : dialog->findChildren<QLabel*>()) {
+        if (label->text() == "Vehicle:") {
+            vehicleLabel = label;
+        }
+    }
+    ASSERT_NE(vehicleLabel, nullptr);
+    EXPECT_EQ(vehicleLabel->buddy(), dialog->vehicleList());
+    EXPECT_TRUE(dialog->jobLine()->text().isEmpty());
+    dialog->setJobLine("Career: Culinary, job 3: Sous Chef");
+    EXPECT_EQ(dialog->jobLine()->text(), "Career: Culinary, job 3: Sous Chef");
+    EXPECT_EQ(dialog->windowTitle(), "Job details...");
     EXPECT_EQ(dialog->spin(F::Cooking)->minimum(), 300);
     EXPECT_EQ(dialog->spin(F::Cooking)->maximum(), 1000);
     EXPECT_EQ(dialog->spin(F::Friends)->minimum(), 3);
@@ -88,6 +101,41 @@ TEST_F(JobDetailsDialogTest, ShowsTheLevelsValuesAndTexts) {
     EXPECT_EQ(dialog->spin(F::Salary)->maximum(), 32767);
     EXPECT_EQ(dialog->spin(F::Hunger)->minimum(), -100);
     EXPECT_EQ(dialog->spin(F::InternalName), nullptr);
+}
+
+TEST_F(JobDetailsDialogTest, NumberFieldsTakeOnlyWhatTheyCanHoldAndNameItInATip) {
+    open();
+    QLineEdit* cooking = edit(F::Cooking);
+    cooking->selectAll();
+    QTest::keyClicks(cooking, "4x-5");  // no letters, no minus in a skill
+    EXPECT_EQ(cooking->text(), "45");
+    QTest::keyClicks(cooking, "00");  // 4500 is more than a skill holds
+    EXPECT_EQ(cooking->text(), "450");
+    QLineEdit* hunger = edit(F::Hunger);
+    hunger->selectAll();
+    QTest::keyClicks(hunger, "-1a5");
+    EXPECT_EQ(hunger->text(), "-15");
+    QLineEdit* salary = edit(F::Salary);
+    salary->selectAll();
+    QTest::keyClicks(salary, "1e6");
+    EXPECT_EQ(salary->text(), "16");
+    // Texts take anything.
+    edit(F::SkinTexture)->selectAll();
+    QTest::keyClicks(edit(F::SkinTexture), "x-1");
+    EXPECT_EQ(edit(F::SkinTexture)->text(), "x-1");
+
+    EXPECT_EQ(cooking->toolTip(), "An integer from 300 to 1000.");
+    EXPECT_EQ(edit(F::Friends)->toolTip(), "An integer from 3 to 25.");
+    EXPECT_EQ(hunger->toolTip(), "An integer from -100 to 100.");
+    EXPECT_EQ(edit(F::BeginTime)->toolTip(), "An integer from 0 to 23.");
+    EXPECT_EQ(salary->toolTip(), "An integer from 0 to 4294967295.");
+    EXPECT_TRUE(edit(F::SkinTexture)->toolTip().isEmpty());
+
+    pressOk();
+    ASSERT_TRUE(accepted());
+    EXPECT_EQ(level.cookingNeeded, 450);
+    EXPECT_EQ(level.hungerPerHour, -15);
+    EXPECT_EQ(level.salary, 16);
 }
 
 TEST_F(JobDetailsDialogTest, CookingBelowThePreviousLevelIsRefusedWithItsBound) {
@@ -123,15 +171,22 @@ TEST_F(JobDetailsDialogTest, ALoneMinusInAMoodFieldIsZero) {
     EXPECT_EQ(level.hygienePerHour, 0);
 }
 
-TEST_F(JobDetailsDialogTest, FriendsMinusOneAnd26AreRefusedWithTheirMessages) {
+TEST_F(JobDetailsDialogTest, FriendsTakeNoMinusNorMoreThan25AndOkKeepsItsMessages) {
     open(JobRequirements{});
     retype(edit(F::Friends), "-1");
-    pressOk();
+    EXPECT_EQ(edit(F::Friends)->text(), "4");
     retype(edit(F::Friends), "26");
+    EXPECT_EQ(edit(F::Friends)->text(), "4");
+    retype(edit(F::Friends), "");
+    pressOk();
+    // A stored value beyond the range is shown as it is, and refused on OK.
+    edit(F::Friends)->setText("26");
     pressOk();
     ASSERT_EQ(prompts.shown.size(), 2u);
     EXPECT_EQ(prompts.shown[0], fieldMessage("Please enter a positive integer."));
     EXPECT_EQ(prompts.shown[1], fieldMessage("Please enter an integer between 0 and 25."));
+    EXPECT_EQ(dialog->focusWidget(), edit(F::Friends));
+    EXPECT_EQ(edit(F::Friends)->selectedText(), "26");
     EXPECT_FALSE(accepted());
 }
 
@@ -150,7 +205,7 @@ TEST_F(JobDetailsDialogTest, SalaryAbove32767IsAcceptedThoughTheSpinStopsThere) 
 TEST_F(JobDetailsDialogTest, LoadPreviousWithABadFieldLoadsNothing) {
     open();
     retype(edit(F::Friends), "9");
-    retype(edit(F::Comfort), "lots");
+    retype(edit(F::Comfort), "");
     QTest::mouseClick(dialog->loadPreviousButton(), Qt::LeftButton);
     ASSERT_EQ(prompts.shown.size(), 1u);
     EXPECT_EQ(prompts.shown[0], fieldMessage("Please enter an integer."));
@@ -158,7 +213,7 @@ TEST_F(JobDetailsDialogTest, LoadPreviousWithABadFieldLoadsNothing) {
     EXPECT_EQ(edit(F::Friends)->text(), "9");
     EXPECT_EQ(edit(F::Cooking)->text(), "320");
 
-    retype(edit(F::Comfort), " 12 ");
+    retype(edit(F::Comfort), "12");
     QTest::mouseClick(dialog->loadPreviousButton(), Qt::LeftButton);
     EXPECT_EQ(prompts.shown.size(), 1u);
     EXPECT_EQ(edit(F::Friends)->text(), "3");
@@ -174,9 +229,9 @@ TEST_F(JobDetailsDialogTest, LoadPreviousWithABadFieldLoadsNothing) {
 
 TEST_F(JobDetailsDialogTest, FieldsAreCheckedInTheirReadingOrder) {
     open();
-    retype(edit(F::Friends), "x");
-    retype(edit(F::Social), "x");
-    retype(edit(F::BeginTime), "24");
+    retype(edit(F::Friends), "");
+    retype(edit(F::Social), "");
+    edit(F::BeginTime)->setText("24");  // as a stored hour beyond the day
     pressOk();
     ASSERT_EQ(prompts.shown.size(), 1u);
     EXPECT_EQ(prompts.shown[0], fieldMessage("Please enter an integer between 0 and 23."));
@@ -224,11 +279,17 @@ TEST_F(JobDetailsDialogTest, AStoredVehicleOutsideTheListIsKept) {
 
 TEST_F(JobDetailsDialogTest, TextsTheNeutralCodePageCannotHoldAreRefused) {
     open();
-    retype(edit(F::MaleMesh), QString::fromUtf8("\xE6\x97\xA5"));
+    retype(edit(F::MaleMesh), QString::fromUtf8("b\xE6\x97\xA5"));
     pressOk();
     ASSERT_EQ(prompts.shown.size(), 1u);
-    EXPECT_EQ(prompts.shown[0].icon, PromptIcon::Warning);
+    EXPECT_EQ(prompts.shown[0],
+              (PromptMessage{"The text contains a character that cannot be stored in the code page "
+                             "of its language.\n\nPlease change the text.\n\nCharacter: "
+                             "\xC2\xAB\xE6\x97\xA5\xC2\xBB (U+65E5), language: none (internal "
+                             "name)",
+                             "Warning", PromptButtons::Ok, PromptIcon::Warning}));
     EXPECT_EQ(dialog->focusWidget(), edit(F::MaleMesh));
+    EXPECT_EQ(edit(F::MaleMesh)->selectedText(), QString::fromUtf8("b\xE6\x97\xA5"));
     EXPECT_FALSE(accepted());
     retype(edit(F::MaleMesh), QString::fromUtf8("caf\xC3\xA9"));
     pressOk();
@@ -246,9 +307,9 @@ TEST_F(JobDetailsDialogTest, SpinsStepWithinTheirRangeAndTheArrowKeys) {
     EXPECT_EQ(edit(F::Cooking)->text(), "300");
     QTest::keyClick(edit(F::Hunger), Qt::Key_Down);
     EXPECT_EQ(edit(F::Hunger)->text(), "-11");
-    // Typing stays free.
+    // Letters are not taken.
     retype(edit(F::Hunger), "abc");
-    EXPECT_EQ(edit(F::Hunger)->text(), "abc");
+    EXPECT_EQ(edit(F::Hunger)->text(), "-11");
     QTest::keyClick(edit(F::Hunger), Qt::Key_Up);
     EXPECT_EQ(edit(F::Hunger)->text(), "-10");
 }

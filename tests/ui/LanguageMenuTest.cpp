@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QMenu>
+#include <QMenuBar>
 
 #include "MainDialogFixture.h"
 
@@ -37,6 +39,41 @@ TEST_F(LanguageMenuTest, SwitchingLanguageWithAJobSelectedShowsItsTexts) {
     window->action(32794)->trigger();
     EXPECT_EQ(window->currentLanguage(), 7);
     EXPECT_EQ(shown(TextField::CareerName), QStringLiteral("A e0 s7"));
+}
+
+TEST_F(LanguageMenuTest, TheChineseEntriesNameTheScriptTheirSlotHolds) {
+    // 校车 (school bus) in GBK under language byte 17, 校車 in Big5 under 18.
+    constexpr char kGbk[] = "\xD0\xA3\xB3\xB5";
+    constexpr char kBig5[] = "\xAE\xD5\xA8\xAE";
+    installation.tracks[0].texts[0][16] = kGbk;
+    installation.tracks[0].texts[0][17] = kBig5;
+    open();
+
+    QAction* simplified = window->action(32783);
+    QAction* traditional = window->action(32784);
+    ASSERT_NE(simplified, nullptr);
+    ASSERT_NE(traditional, nullptr);
+    EXPECT_EQ(simplified->text(), QStringLiteral("Simplified Chinese"));
+    EXPECT_EQ(traditional->text(), QStringLiteral("Traditional Chinese"));
+    const QList<QAction*> menus = window->menuBar()->actions();
+    ASSERT_GE(menus.size(), 4);
+    const QList<QAction*> entries = menus[3]->menu()->actions();
+    ASSERT_GE(entries.size(), 18);
+    EXPECT_EQ(entries[16], simplified);
+    EXPECT_EQ(entries[17], traditional);
+
+    simplified->trigger();
+    EXPECT_EQ(window->currentLanguage(), 16);
+    EXPECT_EQ(shown(TextField::CareerName), QString::fromUtf8("\xE6\xA0\xA1\xE8\xBD\xA6"));
+    traditional->trigger();
+    EXPECT_EQ(window->currentLanguage(), 17);
+    EXPECT_EQ(shown(TextField::CareerName), QString::fromUtf8("\xE6\xA0\xA1\xE8\xBB\x8A"));
+
+    // Typing in Traditional Chinese stores Big5.
+    retype(TextField::CareerName, QString());
+    typeText(window->fieldWidget(TextField::CareerName), QString::fromUtf8("\xE8\xBB\x8A"));
+    EXPECT_EQ(entry(0, 0, 17), "\xA8\xAE");
+    EXPECT_EQ(entry(0, 0, 16), kGbk);
 }
 
 TEST_F(LanguageMenuTest, SwitchingLanguageWithoutACareerOnlyMovesTheTick) {

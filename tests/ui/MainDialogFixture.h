@@ -37,7 +37,8 @@ public:
                 PromptIcon::Information};
     }
 
-    bool editJobDetails(QWidget*, JobLevel&, const PreviousRequirements&) override {
+    bool editJobDetails(QWidget*, JobLevel&, const PreviousRequirements&,
+                        const std::string&) override {
         return tell("Job details");
     }
     bool editChanceCard(QWidget*, std::size_t, std::size_t, int) override {

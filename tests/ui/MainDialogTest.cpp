@@ -124,8 +124,8 @@ TEST_F(MainDialogTest, MenusHaveTheirEntriesInOrder) {
                                                         "Portuguese",
                                                         "Japanese",
                                                         "Polish",
-                                                        "Traditional Chinese",
                                                         "Simplified Chinese",
+                                                        "Traditional Chinese",
                                                         "Thai",
                                                         "Korean",
                                                         "-",
@@ -337,8 +337,11 @@ class EditingDialogs final : public EditorDialogs {
 public:
     bool answer = true;
     PreviousRequirements previousSeen{};
-    bool editJobDetails(QWidget*, JobLevel& level, const PreviousRequirements& previous) override {
+    std::string jobLineSeen;
+    bool editJobDetails(QWidget*, JobLevel& level, const PreviousRequirements& previous,
+                        const std::string& jobLine) override {
         previousSeen = previous;
+        jobLineSeen = jobLine;
         level.salary = 4321;
         level.internalJobName = "Renamed";
         return answer;
@@ -401,6 +404,7 @@ TEST_F(MainDialogTest, JobDetailsAndIconsAreCopiedBackOnlyOnOk) {
     EXPECT_EQ(database().careerChunk(0)->levels[4].internalJobName, "Renamed");
     EXPECT_EQ(jobs().rowText(4, 1), QStringLiteral("Renamed"));
     EXPECT_EQ(dialogs.previousSeen[1], database().careerChunk(0)->levels[3].cookingNeeded);
+    EXPECT_EQ(dialogs.jobLineSeen, "Career: A e0 s0, job 5: A e11 s0");
     EXPECT_FALSE(window->isClean());
 
     QTest::mouseClick(window->modifyIconsButton(), Qt::LeftButton);
@@ -454,14 +458,22 @@ TEST_F(MainDialogTest, ACharacterTheCodePageCannotHoldIsRefused) {
               QString::fromStdString(TestInstallation::russianCareerName()));
     EXPECT_TRUE(window->isClean());
     ASSERT_EQ(prompts.shown.size(), 1u);
-    EXPECT_EQ(prompts.shown[0].icon, PromptIcon::Warning);
-    EXPECT_NE(prompts.shown[0].text.find("code page"), std::string::npos);
+    EXPECT_EQ(prompts.shown[0],
+              (PromptMessage{"The text contains a character that cannot be stored in the current "
+                             "language's code page.\n\nThe change has not been made.\n\n"
+                             "Character: \xC2\xAB\xE6\x97\xA5\xC2\xBB (U+65E5), language: Russian",
+                             "Warning", PromptButtons::Ok, PromptIcon::Warning}));
 
     // Internal names take Windows-1252 only.
     auto* internal = qobject_cast<QLineEdit*>(window->fieldWidget(TextField::InternalCareerName));
     internal->setCursorPosition(internal->text().size());
     typeText(internal, QString::fromUtf8("\xD0\x96"));  // Cyrillic
     EXPECT_EQ(database().careerChunk(0)->internalCareerName, "CareerA");
+    ASSERT_EQ(prompts.shown.size(), 2u);
+    EXPECT_EQ(prompts.shown[1].text,
+              std::string(kRefusedCharacterText) +
+                  "\n\nCharacter: \xC2\xAB\xD0\x96\xC2\xBB (U+0416), language: none (internal "
+                  "name)");
     EXPECT_EQ(careers().rowText(0, 1), QStringLiteral("CareerA"));
     typeText(internal, QString::fromUtf8("\xC3\xA9"));  // "é" is in 1252
     EXPECT_EQ(database().careerChunk(0)->internalCareerName, "CareerA\xE9");

@@ -4,6 +4,7 @@
 
 #include <QAction>
 #include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPlainTextEdit>
@@ -95,6 +96,30 @@ TEST_F(StandardDialogsTest, JobDetailsOkRenamesTheJobRow) {
     EXPECT_TRUE(window->isClean());
     window->action(command::kRedo)->trigger();
     EXPECT_EQ(database().careerChunk(0)->levels[3].salary, 40000);
+}
+
+TEST_F(StandardDialogsTest, JobDetailsNameTheJobTheyEditInTheShownLanguage) {
+    clickRow(jobs(), 0);
+    QStringList lines;
+    auto openDetails = [&] {
+        test::whenModal<JobDetailsDialog>([&](JobDetailsDialog& details) {
+            lines << details.jobLine()->text();
+            details.reject();
+        });
+        QTest::mouseClick(window->jobDetailsButton(), Qt::LeftButton);
+    };
+    openDetails();
+    window->setLanguage(test::kSlotFrench);
+    openDetails();
+    // Where the language has no texts, the internal names stand in.
+    database().careerStrings(0)->setString(0, test::kSlotGerman, StringTable::kText, "");
+    database().careerStrings(0)->setString(3, test::kSlotGerman, StringTable::kText, "");
+    window->setLanguage(test::kSlotGerman);
+    openDetails();
+    EXPECT_EQ(lines, (QStringList{"Career: A e0 s0, job 1: Junior Clerk",
+                                  "Career: A e0 s2, job 1: Petit Commis",
+                                  "Career: CareerA, job 1: AJob0"}));
+    EXPECT_TRUE(window->isClean());
 }
 
 TEST_F(StandardDialogsTest, ChanceCardOkIsOneStepThatUndoesTextAndEntry) {
