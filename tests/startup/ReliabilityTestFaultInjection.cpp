@@ -124,6 +124,10 @@ public:
     std::vector<std::string> listArchives(const std::string& folder) override {
         return inner_.listArchives(folder);
     }
+    std::vector<std::string> listFiles(const std::string& folder) override {
+        return inner_.listFiles(folder);
+    }
+    bool syncFolder(const std::string& folder) override { return inner_.syncFolder(folder); }
     std::string nativePath(const std::string& path) override { return inner_.nativePath(path); }
 
     std::shared_ptr<EventLog> log = std::make_shared<EventLog>();
