@@ -102,7 +102,7 @@ constexpr char kJournalName[] = "Jobforge3-save.journal";
 // run to their end at once, so that their report can be checked), and how
 // long at most after the change it was aimed at a killed one dies.
 constexpr double kRecoveryKillShare = 0.6;
-constexpr double kRecoveryKillSpread = 0.003;
+constexpr double kRecoveryKillSpread = 0.0005;
 constexpr std::size_t kGameFileCount = 4;
 // The four game files in the order File Save writes them.
 constexpr std::array<const char*, kGameFileCount> kGameFileNames = {
