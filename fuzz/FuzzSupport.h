@@ -49,6 +49,8 @@ public:
     DeleteResult deleteFile(const std::string&) override { return DeleteResult::Failed; }
     bool replaceFile(const std::string&, const std::string&) override { return false; }
     std::vector<std::string> listArchives(const std::string&) override { return {}; }
+    std::vector<std::string> listFiles(const std::string&) override { return {}; }
+    bool syncFolder(const std::string&) override { return false; }
     std::string nativePath(const std::string& path) override { return path; }
 };
 

@@ -101,6 +101,10 @@ bool CareerDatabase::loadCareers(IffView& careerView) {
 }
 
 bool CareerDatabase::saveCareers(IffView& careerView) {
+    return encodeCareers(careerView) && careerView.writeTo(nullptr);
+}
+
+bool CareerDatabase::encodeCareers(IffView& careerView) {
     for (CareerTrack& track : tracks_) {
         if (!track.career.saveTo(careerView) || !track.strings.saveTo(careerView)) {
             return false;
@@ -121,7 +125,7 @@ bool CareerDatabase::saveCareers(IffView& careerView) {
             }
         }
     }
-    return careerView.writeTo(nullptr);
+    return true;
 }
 
 std::vector<std::uint16_t> CareerDatabase::trackIds() const {

@@ -70,6 +70,8 @@ public:
     // until then stay encoded in the container. The in-memory tracks are not
     // changed either way. With no tracks it only writes the container.
     bool saveCareers(IffView& careerView);
+    // saveCareers without writing the file: the chunks only.
+    bool encodeCareers(IffView& careerView);
 
     std::size_t trackCount() const { return tracks_.size(); }
     // The chunk id of every track, by position.
@@ -111,6 +113,8 @@ public:
     // being re-encoded. Fails as well when the last loadChanceCards did not
     // succeed on this container. The file is never written on failure.
     bool saveChanceCards(IffView& cardView, std::uint32_t installedPacks);
+    // saveChanceCards without writing the file: the trees and tables only.
+    bool encodeChanceCards(IffView& cardView, std::uint32_t installedPacks);
 
     // The card of (track position, job level 0..9); nullptr when out of range.
     ChanceCard* chanceCard(std::size_t position, std::size_t level);

@@ -63,6 +63,10 @@ bool CareerDatabase::loadChanceCards(IffView& cardView, std::uint32_t installedP
 }
 
 bool CareerDatabase::saveChanceCards(IffView& cardView, std::uint32_t installedPacks) {
+    return encodeChanceCards(cardView, installedPacks) && cardView.writeTo(nullptr);
+}
+
+bool CareerDatabase::encodeChanceCards(IffView& cardView, std::uint32_t installedPacks) {
     // The tables must be attached to this container's chunks.
     if (!cardsLoaded_ || globalOptions_.ownsChunk() || globalTexts_.ownsChunk() ||
         cardView.find(kTypeBcon, kGlobalOptionsChunkId) != globalOptions_.chunk() ||
@@ -116,10 +120,7 @@ bool CareerDatabase::saveChanceCards(IffView& cardView, std::uint32_t installedP
             return false;
         }
     }
-    if (!globalTexts_.saveTo(cardView)) {
-        return false;
-    }
-    return cardView.writeTo(nullptr);
+    return globalTexts_.saveTo(cardView);
 }
 
 ChanceCard* CareerDatabase::chanceCard(std::size_t position, std::size_t level) {

@@ -539,6 +539,19 @@ bool IffFileTable::writeContainer(File* target, int slot) {
     if (target == nullptr && !container->backingFile) {
         return false;
     }
+    if (target == nullptr && savesToDisk(*container)) {
+        // The game's file is replaced in one step: a failure at any point
+        // leaves the old file as it was.
+        StagedContainer staged;
+        if (!stageContainer(slot, staged)) {
+            return false;
+        }
+        if (!replaceWithStaged(slot, staged)) {
+            fs_.deleteFile(staged.file.temporary);
+            return false;
+        }
+        return true;
+    }
     // Offsets change only once the bytes are safely written.
     std::vector<std::uint32_t> savedOffsets;
     savedOffsets.reserve(container->chunks.size());
@@ -558,33 +571,6 @@ bool IffFileTable::writeContainer(File* target, int slot) {
     }
 
     File* destination = target != nullptr ? target : container->backingFile.get();
-    if (target == nullptr && !container->inMemory && !destination->path().empty()) {
-        // The game's file is replaced in one step: a failure at any point
-        // leaves the old file as it was. Our own handle is closed first, since
-        // some systems refuse to replace a file that is still open; afterwards
-        // the container goes on with the new file (or, after a failure, with
-        // the old one opened again).
-        std::string path = destination->path();
-        container->backingFile.reset();
-        std::unique_ptr<File> reopened;
-        bool written = writeFileAtomically(fs_, path, image.data(), image.size(), &reopened,
-                                           OpenMode::ReadWrite);
-        if (!reopened) {
-            reopened = fs_.open(path, OpenMode::ReadWrite);
-        }
-        if (!reopened) {
-            // Every body is in memory, so nothing is lost; the container keeps
-            // the path and a later save tries the same file again.
-            reopened = std::make_unique<PendingDiskFile>(path);
-        }
-        container->backingFile = std::move(reopened);
-        if (!written) {
-            restore();
-            return false;
-        }
-        container->fileLength = image.size();
-        return true;
-    }
     if (!destination->truncate(0) || !destination->seek(0) ||
         !destination->write(image.data(), image.size())) {
         restore();
@@ -593,6 +579,95 @@ bool IffFileTable::writeContainer(File* target, int slot) {
     if (destination == container->backingFile.get()) {
         container->fileLength = image.size();
     }
+    return true;
+}
+
+bool IffFileTable::savesToDisk(const IffFile& container) {
+    return !container.inMemory && container.backingFile && !container.backingFile->path().empty();
+}
+
+bool IffFileTable::stageContainer(int slot, StagedContainer& staged) {
+    staged = StagedContainer{};
+    IffFile* container = file(slot);
+    if (container == nullptr || !container->backingFile) {
+        return false;
+    }
+    if (!savesToDisk(*container)) {
+        return writeContainer(nullptr, slot);
+    }
+    // buildImage sets the offsets and header the image has; the container
+    // keeps its own until the image is its file.
+    std::vector<std::uint32_t> savedOffsets;
+    std::vector<std::uint8_t> image;
+    try {
+        savedOffsets.reserve(container->chunks.size());
+        for (const auto& chunk : container->chunks) {
+            savedOffsets.push_back(chunk->dataOffset);
+        }
+        const auto header = container->header;
+        if (!buildImage(slot, image)) {
+            return false;
+        }
+        staged.offsets.reserve(container->chunks.size());
+        for (std::size_t i = 0; i < container->chunks.size(); ++i) {
+            staged.offsets.push_back(container->chunks[i]->dataOffset);
+            container->chunks[i]->dataOffset = savedOffsets[i];
+        }
+        staged.header = container->header;
+        container->header = header;
+    } catch (const std::bad_alloc&) {
+        if (savedOffsets.size() == container->chunks.size()) {
+            for (std::size_t i = 0; i < container->chunks.size(); ++i) {
+                container->chunks[i]->dataOffset = savedOffsets[i];
+            }
+        }
+        staged = StagedContainer{};
+        return false;
+    }
+    if (!writeTemporarySibling(fs_, container->backingFile->path(), image.data(), image.size(),
+                               staged.file)) {
+        staged = StagedContainer{};
+        return false;
+    }
+    return true;
+}
+
+bool IffFileTable::replaceWithStaged(int slot, const StagedContainer& staged) {
+    IffFile* container = file(slot);
+    if (container == nullptr) {
+        return false;
+    }
+    if (staged.file.temporary.empty()) {
+        return true;  // written where it lives
+    }
+    // Our own handle is closed first, since some systems refuse to replace
+    // a file that is still open; afterwards the container goes on with the
+    // new file (or, after a failure, with the old one opened again).
+    const std::string& path = staged.file.target;
+    container->backingFile.reset();
+    const bool moved = fs_.replaceFile(staged.file.temporary, path);
+    std::unique_ptr<File> reopened;
+    try {
+        reopened = fs_.open(path, OpenMode::ReadWrite);
+        if (!reopened) {
+            // Every body is in memory, so nothing is lost; the container keeps
+            // the path and a later save tries the same file again.
+            reopened = std::make_unique<PendingDiskFile>(path);
+        }
+    } catch (const std::bad_alloc&) {
+        reopened.reset();
+    }
+    container->backingFile = std::move(reopened);
+    if (!moved) {
+        return false;
+    }
+    if (staged.offsets.size() == container->chunks.size()) {
+        for (std::size_t i = 0; i < container->chunks.size(); ++i) {
+            container->chunks[i]->dataOffset = staged.offsets[i];
+        }
+    }
+    container->header = staged.header;
+    container->fileLength = staged.file.size;
     return true;
 }
 
@@ -904,6 +979,14 @@ bool IffView::openInto(File& file, IffParseError* error) {
 
 bool IffView::writeTo(File* target) {
     return table_.writeContainer(target, slot_);
+}
+
+bool IffView::stage(StagedContainer& staged) {
+    return table_.stageContainer(slot_, staged);
+}
+
+bool IffView::replaceWithStaged(const StagedContainer& staged) {
+    return table_.replaceWithStaged(slot_, staged);
 }
 
 IffChunk* IffView::find(std::uint32_t type, std::uint16_t id) {

@@ -19,11 +19,11 @@
 #include <vector>
 
 #include "iff/IffChunk.h"
+#include "platform/FileSystem.h"
 
 namespace jf {
 
 class File;
-class FileSystem;
 
 inline constexpr std::size_t kIffHeaderSize = 64;
 inline constexpr std::size_t kIffMapOffsetField = 60;
@@ -39,6 +39,16 @@ enum class IffParseError : int {
 // The 64 bytes every container is written with (bytes 60-63 then receive the
 // map offset): "IFF FILE 2.5:TYPE FOLLOWED BY SIZE\0 QUORBLE FENNIX & MAXIS 1996\0".
 const std::array<std::uint8_t, kIffHeaderSize>& iffWriteTemplate();
+
+// A container's new image written beside its file (TemporaryWrite) and not
+// yet moved over it, with the chunk offsets and header the image has. An
+// empty `file.temporary` means the container was written where it lives (in
+// memory) and there is nothing to move.
+struct StagedContainer {
+    TemporaryWrite file;
+    std::vector<std::uint32_t> offsets;  // one per chunk, in list order
+    std::array<std::uint8_t, kIffHeaderSize> header{};
+};
 
 struct IffFile {
     std::string name;
@@ -108,6 +118,19 @@ public:
     // backing file, so a failure leaves the old file byte-identical. An
     // explicit target is written from its start and truncated to the result.
     bool writeContainer(File* target, int slot);
+    // writeContainer(nullptr) in two halves, so that several files can be
+    // written before any of them is replaced. stageContainer writes the
+    // image of a container backed by a disk file to a temporary sibling of
+    // that file; the container and its file stay as they were. A container
+    // backed by memory is simply written (nothing staged). Fails like
+    // writeContainer, leaving no temporary file.
+    bool stageContainer(int slot, StagedContainer& staged);
+    // Moves a staged image over the container's file, closing the
+    // container's handle first; the container then goes on with the new file
+    // (offsets, header and length of the image) or, when the move fails,
+    // with the old one opened again. The temporary file is not removed on
+    // failure. True at once when nothing was staged.
+    bool replaceWithStaged(int slot, const StagedContainer& staged);
     // The bytes writeContainer would write (dataOffsets are updated as if
     // written). Fails when a chunk other than "rsmp" is not loaded.
     bool buildImage(int slot, std::vector<std::uint8_t>& image);
@@ -134,6 +157,8 @@ public:
 
 private:
     int allocateSlot(std::unique_ptr<IffFile> file);
+    // Whether writeContainer(nullptr) replaces a disk file.
+    static bool savesToDisk(const IffFile& container);
 
     FileSystem& fs_;
     std::vector<std::unique_ptr<IffFile>> slots_;
@@ -256,6 +281,9 @@ public:
     // replaced disk file is left byte-identical; an explicit target may have
     // been truncated or partly written.
     bool writeTo(File* target);
+    // writeTo(nullptr) in two halves (IffFileTable::stageContainer).
+    bool stage(StagedContainer& staged);
+    bool replaceWithStaged(const StagedContainer& staged);
 
     // The chunk with this type and id (there is at most one), loaded or not;
     // nullptr when there is none.

@@ -5,6 +5,7 @@
 #include <atomic>
 #include <new>
 
+#include "platform/Checksum.h"
 #include "platform/FileSystem.h"
 
 #ifdef _WIN32
@@ -78,13 +79,31 @@ std::string temporarySibling(const std::string& path) {
     return path + ".jf3tmp-" + std::to_string(currentProcessId()) + "-" + std::to_string(serial);
 }
 
+bool isTemporarySiblingName(const std::string& name) {
+    static constexpr char kMark[] = ".jf3tmp-";
+    const std::size_t mark = name.rfind(kMark);
+    if (mark == std::string::npos || mark == 0) {
+        return false;
+    }
+    // Digits, one dash, digits, and nothing else after the mark.
+    const std::size_t start = mark + sizeof(kMark) - 1;
+    const std::size_t dash = name.find('-', start);
+    if (dash == std::string::npos || dash == start || dash + 1 == name.size()) {
+        return false;
+    }
+    for (std::size_t i = start; i < name.size(); ++i) {
+        if (i != dash && (name[i] < '0' || name[i] > '9')) {
+            return false;
+        }
+    }
+    return true;
+}
+
 }  // namespace paths
 
-bool writeFileAtomically(FileSystem& fs, const std::string& path, const std::uint8_t* bytes,
-                         std::size_t size, std::unique_ptr<File>* reopened, OpenMode reopenMode) {
-    if (reopened != nullptr) {
-        reopened->reset();
-    }
+bool writeTemporarySibling(FileSystem& fs, const std::string& path, const std::uint8_t* bytes,
+                           std::size_t size, TemporaryWrite& written) {
+    written = TemporaryWrite{};
     if (bytes == nullptr && size != 0) {
         return false;
     }
@@ -124,20 +143,14 @@ bool writeFileAtomically(FileSystem& fs, const std::string& path, const std::uin
         if (!file->flush()) {
             return abandon(file);
         }
-        file.reset();  // closed before the move: some systems refuse to rename an open file
-        if (!fs.replaceFile(temporary, path)) {
-            return abandon(file);
-        }
-        temporary.clear();  // moved into place: nothing left to clean up
-        if (reopened != nullptr) {
-            try {
-                *reopened = fs.open(path, reopenMode);
-            } catch (const std::bad_alloc&) {
-                reopened->reset();  // the new contents are in place all the same
-            }
-        }
+        file.reset();  // closed before any move: some systems refuse to rename an open file
+        written.target = path;
+        written.temporary = std::move(temporary);
+        written.size = size;
+        written.checksum = crc32(bytes, size);
         return true;
     } catch (const std::bad_alloc&) {
+        written = TemporaryWrite{};
         if (!temporary.empty()) {
             try {
                 fs.deleteFile(temporary);
@@ -147,6 +160,38 @@ bool writeFileAtomically(FileSystem& fs, const std::string& path, const std::uin
         }
         return false;
     }
+}
+
+bool writeFileAtomically(FileSystem& fs, const std::string& path, const std::uint8_t* bytes,
+                         std::size_t size, std::unique_ptr<File>* reopened, OpenMode reopenMode) {
+    if (reopened != nullptr) {
+        reopened->reset();
+    }
+    TemporaryWrite written;
+    if (!writeTemporarySibling(fs, path, bytes, size, written)) {
+        return false;
+    }
+    try {
+        if (!fs.replaceFile(written.temporary, path)) {
+            fs.deleteFile(written.temporary);
+            return false;
+        }
+    } catch (const std::bad_alloc&) {
+        try {
+            fs.deleteFile(written.temporary);
+        } catch (const std::bad_alloc&) {
+            // Nothing more can be done without memory.
+        }
+        return false;
+    }
+    if (reopened != nullptr) {
+        try {
+            *reopened = fs.open(path, reopenMode);
+        } catch (const std::bad_alloc&) {
+            reopened->reset();  // the new contents are in place all the same
+        }
+    }
+    return true;
 }
 
 }  // namespace jf

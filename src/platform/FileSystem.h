@@ -59,6 +59,15 @@ public:
     // ".FAR" ignoring case, in the order the file system returns them.
     virtual std::vector<std::string> listArchives(const std::string& folder) = 0;
 
+    // Names (without folder) of the regular files in `folder`, in the order
+    // the file system returns them; empty when the folder cannot be read.
+    virtual std::vector<std::string> listFiles(const std::string& folder) = 0;
+
+    // Makes the files created, renamed or deleted in `folder` so far survive
+    // a power cut (POSIX: fsync of the folder). False where the system
+    // offers no such step or it failed: callers take it as best effort.
+    virtual bool syncFolder(const std::string& folder) = 0;
+
     // The native path a core path resolves to (for messages and sub-processes).
     virtual std::string nativePath(const std::string& path) = 0;
 };
@@ -78,9 +87,28 @@ std::string join(const std::string& folder, const std::string& name);
 // Case-insensitive comparison of ASCII letters; other bytes compare exactly
 // (so the trail bytes of multibyte characters are never folded).
 bool equalsIgnoreCase(std::string_view a, std::string_view b);
-// A name for a temporary sibling of `path` in the same folder.
+// A name for a temporary sibling of `path` in the same folder:
+// path + ".jf3tmp-<process id>-<serial>".
 std::string temporarySibling(const std::string& path);
+// Whether a file name (without folder) has the form temporarySibling gives:
+// a non-empty name, ".jf3tmp-", digits, "-", digits.
+bool isTemporarySiblingName(const std::string& name);
 }  // namespace paths
+
+// A file's new contents written beside it and not yet moved over it.
+struct TemporaryWrite {
+    std::string target;     // the path the contents are for
+    std::string temporary;  // the temporary sibling holding them, flushed and closed
+    std::uint64_t size = 0;
+    std::uint32_t checksum = 0;  // crc32 of the contents (platform/Checksum.h)
+};
+
+// The first half of writeFileAtomically: writes `bytes` to a new temporary
+// sibling of `path`, flushes and closes it, and describes it in `written`.
+// `path` itself is not touched. A read-only target fails at once. On failure
+// the temporary file is gone and `written` is empty.
+bool writeTemporarySibling(FileSystem& fs, const std::string& path, const std::uint8_t* bytes,
+                           std::size_t size, TemporaryWrite& written);
 
 // Writes `bytes` to `path` all-or-nothing: the bytes go to a temporary file in
 // the same folder, which is flushed to disk and then moved over `path` in one

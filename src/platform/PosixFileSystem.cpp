@@ -113,18 +113,30 @@ bool endsWithFarIgnoringCase(const char* name) {
     return paths::equalsIgnoreCase(name + (length - kSuffixLength), kSuffix);
 }
 
+// fsync of a folder: makes the creations, renames and deletions in it durable.
+bool syncNativeFolder(const std::string& nativeFolder) {
+    int fd;
+    do {
+        fd = ::open(nativeFolder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    } while (fd < 0 && errno == EINTR);
+    if (fd < 0) {
+        return false;
+    }
+    int rc;
+    do {
+        rc = ::fsync(fd);
+    } while (rc != 0 && errno == EINTR);
+    closeDescriptor(fd);
+    return rc == 0;
+}
+
 // Makes a completed rename durable by syncing the folder that holds `path`.
 void syncParentFolder(const std::string& nativePath) {
     std::size_t cut = nativePath.find_last_of('/');
     std::string folder = cut == std::string::npos ? std::string(".")
                          : cut == 0               ? std::string("/")
                                                   : nativePath.substr(0, cut);
-    int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0) {
-        return;
-    }
-    ::fsync(fd);
-    closeDescriptor(fd);
+    syncNativeFolder(folder);
 }
 
 }  // namespace
@@ -477,6 +489,34 @@ std::vector<std::string> PosixFileSystem::listArchives(const std::string& folder
         names.clear();
     }
     return names;
+}
+
+std::vector<std::string> PosixFileSystem::listFiles(const std::string& folder) {
+    std::vector<std::string> names;
+    try {
+        std::string native = resolvePath(folder);
+        if (native.empty()) {
+            native = ".";
+        }
+        FolderStream dir(native);
+        if (!dir.isOpen()) {
+            return names;
+        }
+        std::string prefix = native == "/" ? native : native + "/";
+        while (dirent* entry = dir.next()) {
+            if (isRegularEntry(prefix, entry)) {
+                names.emplace_back(entry->d_name);
+            }
+        }
+    } catch (const std::bad_alloc&) {
+        names.clear();
+    }
+    return names;
+}
+
+bool PosixFileSystem::syncFolder(const std::string& folder) {
+    std::string native = resolvePath(folder);
+    return syncNativeFolder(native.empty() ? std::string(".") : native);
 }
 
 FileSystem& systemFileSystem() {

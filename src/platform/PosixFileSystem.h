@@ -62,6 +62,8 @@ public:
     DeleteResult deleteFile(const std::string& path) override;
     bool replaceFile(const std::string& from, const std::string& to) override;
     std::vector<std::string> listArchives(const std::string& folder) override;
+    std::vector<std::string> listFiles(const std::string& folder) override;
+    bool syncFolder(const std::string& folder) override;
     std::string nativePath(const std::string& path) override { return resolvePath(path); }
 
     // Maps a core path to a native one. Separators become '/'; then, from the

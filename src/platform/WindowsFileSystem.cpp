@@ -312,6 +312,48 @@ public:
         return names;
     }
 
+    std::vector<std::string> listFiles(const std::string& folder) override {
+        std::vector<std::string> names;
+        try {
+            std::string pattern = toNative(paths::join(folder, "*"));
+            WIN32_FIND_DATAA found;
+            SearchHandle search(FindFirstFileA(pattern.c_str(), &found));
+            if (search.get() == INVALID_HANDLE_VALUE) {
+                return names;
+            }
+            do {
+                if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
+                    names.emplace_back(found.cFileName);
+                }
+            } while (FindNextFileA(search.get(), &found));
+        } catch (const std::bad_alloc&) {
+            names.clear();
+        }
+        return names;
+    }
+
+    bool syncFolder(const std::string& folder) override {
+        // Renames already go through with MOVEFILE_WRITE_THROUGH. Flushing a
+        // folder handle needs write access to the folder and works on NTFS
+        // from Windows 8 on; elsewhere it fails, which callers accept.
+        std::string native = toNative(folder);
+        while (native.size() > 1 && native.back() == '\\' && native[native.size() - 2] != ':') {
+            native.pop_back();
+        }
+        if (native.empty()) {
+            native = ".";
+        }
+        HANDLE handle = CreateFileA(native.c_str(), GENERIC_READ | GENERIC_WRITE,
+                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                    OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+        if (handle == INVALID_HANDLE_VALUE) {
+            return false;
+        }
+        const BOOL flushed = FlushFileBuffers(handle);
+        CloseHandle(handle);
+        return flushed != 0;
+    }
+
     std::string nativePath(const std::string& path) override { return toNative(path); }
 
 private:

@@ -1,11 +1,13 @@
 #include "startup/Loader.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <vector>
 
 #include "careers/BmpFile.h"
 #include "document/EditorSession.h"
 #include "iff/FarArchive.h"
+#include "startup/SaveJournal.h"
 #include "startup/Startup.h"
 
 namespace jf {
@@ -46,9 +48,9 @@ bool loadCards(EditorSession& session) {
                                             session.state.installation.installedPacks);
 }
 
-bool saveCards(EditorSession& session) {
-    return session.database.saveChanceCards(session.cardView,
-                                            session.state.installation.installedPacks);
+bool encodeCards(EditorSession& session) {
+    return session.database.encodeChanceCards(session.cardView,
+                                              session.state.installation.installedPacks);
 }
 
 // Empties every card and detaches the options and texts tables from the
@@ -275,20 +277,52 @@ bool resetIcons(EditorSession& session, const std::string& interfaceFolder) {
     return true;
 }
 
-// Replaces the strip file at `path` by the strip, all-or-nothing. The
-// session's handle is closed first and afterwards refers to the file then at
-// `path`: the new one, or the old one after a failure.
-bool saveStrip(FileSystem& fs, std::unique_ptr<File>& file, const std::string& path,
-               const Bitmap& strip) {
+// A strip's new file, written beside the strip file at `path`.
+bool stageStrip(FileSystem& fs, const std::string& path, const Bitmap& strip,
+                TemporaryWrite& staged) {
     if (path.empty()) {
         return false;
     }
-    file.reset();
-    std::unique_ptr<File> reopened;
-    const bool written = writeBitmapFileAtomically(fs, path, strip, &reopened);
-    file = written && reopened ? std::move(reopened) : fs.open(path, OpenMode::ReadWrite);
-    return written;
+    const std::vector<std::uint8_t> bytes = encodeBitmapFile(strip);
+    return !bytes.empty() && writeTemporarySibling(fs, path, bytes.data(), bytes.size(), staged);
 }
+
+// Moves a staged strip over its file. The session's handle is closed first
+// and afterwards refers to the file then at the path: the new one, or the
+// old one after a failure.
+bool replaceStrip(FileSystem& fs, std::unique_ptr<File>& file, const TemporaryWrite& staged) {
+    file.reset();
+    const bool moved = fs.replaceFile(staged.temporary, staged.target);
+    file = fs.open(staged.target, OpenMode::ReadWrite);
+    return moved;
+}
+
+// The files of one File Save, written beside their targets before any of
+// them replaces its target.
+struct StagedSave {
+    StagedContainer careers;
+    StagedContainer cards;
+    TemporaryWrite buttons;
+    TemporaryWrite popup;
+
+    // Every staged file, in the order of the replacements.
+    std::vector<TemporaryWrite> files() const {
+        std::vector<TemporaryWrite> staged;
+        for (const TemporaryWrite* file : {&careers.file, &cards.file, &buttons, &popup}) {
+            if (!file->temporary.empty()) {
+                staged.push_back(*file);
+            }
+        }
+        return staged;
+    }
+
+    // Removes every staged file: the save stops before replacing anything.
+    void discard(FileSystem& fs) const {
+        for (const TemporaryWrite& file : files()) {
+            fs.deleteFile(file.temporary);
+        }
+    }
+};
 
 }  // namespace
 
@@ -362,23 +396,72 @@ void prepareReload(EditorSession& session) {
 }
 
 bool saveAll(EditorSession& session, Prompts& prompts) {
-    if (!session.database.saveCareers(session.careerView)) {
-        prompts.show(errorMessage(kSaveCareersFailedText, kErrorCaption));
+    FileSystem& fs = session.fs;
+    const std::string& gameFolder = session.state.installation.gameDataFolder;
+    const bool withCards = !session.state.chanceCardsDisabled;
+    StagedSave staged;
+    auto stopBeforeReplacing = [&](const char* text) {
+        staged.discard(fs);
+        prompts.show(errorMessage(text, kErrorCaption));
         return false;
+    };
+    auto stopReplacing = [&](const char* text) {
+        // The journal and the files not yet moved stay: the next recovery
+        // finishes the save.
+        prompts.show(errorMessage(text, kErrorCaption));
+        return false;
+    };
+
+    // Every new file is written (and flushed) beside its target first.
+    if (!session.database.encodeCareers(session.careerView) ||
+        !session.careerView.stage(staged.careers)) {
+        return stopBeforeReplacing(kSaveCareersFailedText);
     }
-    if (!session.state.chanceCardsDisabled && !saveCards(session)) {
-        prompts.show(errorMessage(kSaveCardsFailedText, kErrorCaption));
-        return false;
+    if (withCards && (!encodeCards(session) || !session.cardView.stage(staged.cards))) {
+        return stopBeforeReplacing(kSaveCardsFailedText);
     }
-    if (!saveStrip(session.fs, session.buttonIconFile, session.buttonIconPath,
-                   session.icons.buttonStrip())) {
-        prompts.show(errorMessage(kSaveButtonsFailedText, kErrorCaption));
-        return false;
+    if (!stageStrip(fs, session.buttonIconPath, session.icons.buttonStrip(), staged.buttons)) {
+        return stopBeforeReplacing(kSaveButtonsFailedText);
     }
-    if (!saveStrip(session.fs, session.popupIconFile, session.popupIconPath,
-                   session.icons.popupStrip())) {
-        prompts.show(errorMessage(kSavePopupFailedText, kErrorCaption));
-        return false;
+    if (!stageStrip(fs, session.popupIconPath, session.icons.popupStrip(), staged.popup)) {
+        return stopBeforeReplacing(kSavePopupFailedText);
+    }
+
+    // Then the journal naming them. A journal still there from a save that
+    // stopped half-way is replaced by it, and its files are dropped: this
+    // save supersedes that one.
+    const std::vector<TemporaryWrite> files = staged.files();
+    if (!files.empty()) {
+        const std::vector<std::string> superseded = journalTemporaries(fs, gameFolder);
+        if (!writeSaveJournal(fs, gameFolder, files)) {
+            // No file has been replaced; the first one could not be.
+            return stopBeforeReplacing(kSaveCareersFailedText);
+        }
+        for (const std::string& old : superseded) {
+            const bool ours = std::any_of(files.begin(), files.end(), [&](const auto& file) {
+                return paths::equalsIgnoreCase(fs.nativePath(file.temporary), fs.nativePath(old));
+            });
+            if (!ours) {
+                fs.deleteFile(old);
+            }
+        }
+    }
+
+    // Then the replacements, in the order of the steps.
+    if (!session.careerView.replaceWithStaged(staged.careers)) {
+        return stopReplacing(kSaveCareersFailedText);
+    }
+    if (withCards && !session.cardView.replaceWithStaged(staged.cards)) {
+        return stopReplacing(kSaveCardsFailedText);
+    }
+    if (!replaceStrip(fs, session.buttonIconFile, staged.buttons)) {
+        return stopReplacing(kSaveButtonsFailedText);
+    }
+    if (!replaceStrip(fs, session.popupIconFile, staged.popup)) {
+        return stopReplacing(kSavePopupFailedText);
+    }
+    if (!files.empty()) {
+        removeSaveJournal(fs, gameFolder);
     }
     return true;
 }

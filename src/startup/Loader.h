@@ -118,16 +118,23 @@ void runLoader(LoadRequest& request, EditorSession& session, Prompts& prompts);
 // again only after this.
 void prepareReload(EditorSession& session);
 
-// File Save's four steps, stopping at the first failure with its message
+// File Save's four steps, all four files or none: the career file,
+// CarPortal.iff unless chance cards are disabled, the button strip and the
+// popup strip. The new contents of every file are written and flushed beside
+// it first (a temporary sibling); then the save journal naming them is
+// written in the game folder (SaveJournal.h); then the files are replaced in
+// the order of the steps, and the journal is removed. A failure shows the
+// message of the step whose file could not be written or replaced
 // ("Couldn't save the careers! ...", "... chance cards! ...", "... Career
-// buttons! ...", "... Career popup! ..."; caption "Error", error icon): the
-// career file, CarPortal.iff unless chance cards are disabled, the button
-// strip and the popup strip. Each strip is written all-or-nothing over its
-// file (the old handle is closed first, so that this also works where an
-// open file cannot be replaced); afterwards the session holds a read-write
-// handle on the new file, or, after a failed write, on the old one again.
-// True when all four succeeded. No reload and no "Operation complete!" here:
-// the caller does those.
+// buttons! ...", "... Career popup! ..."; caption "Error", error icon; a
+// journal that cannot be written counts as the first step's) and stops:
+// before the first replacement, every file stays old and the temporary files
+// are removed; after it, the journal and the files not yet moved stay, and
+// the next recovery completes the save. The containers and the strip handles
+// are closed just before their file is replaced and afterwards refer to the
+// file then in place (new, or old after a failure); the session holds a
+// read-write handle on each strip file. True when all four succeeded. No
+// reload and no "Operation complete!" here: the caller does those.
 bool saveAll(EditorSession& session, Prompts& prompts);
 
 // ---- Steps exposed for the editor's own use and for tests ---------------------

@@ -9,6 +9,7 @@
 #include "platform/Prompts.h"
 #include "platform/SettingsStore.h"
 #include "startup/Loader.h"
+#include "startup/SaveJournal.h"
 #include "startup/Startup.h"
 #include "ui/LoadingDialog.h"
 #include "ui/QtPrompts.h"
@@ -43,6 +44,9 @@ int runEditor(SettingsStore& store, const LegacySearchPlaces& places, FileSystem
         prompts.show(errorMessage(kRegistryErrorText, kErrorCaption));
         return kEditorExitFailed;
     }
+    // A save that was interrupted (a crash, a power cut) is finished or undone
+    // before anything reads the game files; the user is told which.
+    recoverInterruptedSave(fileSystem, session.state.installation.gameDataFolder, prompts);
 
     MainDialog::LoadStep load = [&session, &options, loaderBoxes](QWidget* owner) {
         return options.load ? options.load(session, owner)

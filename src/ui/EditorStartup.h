@@ -45,10 +45,12 @@ inline constexpr int kUnattendedAnswerMs = 1500;
 inline constexpr int kEditorExitOk = 0;
 inline constexpr int kEditorExitFailed = 1;
 
-// Runs the editor; needs a QApplication. Returns kEditorExitFailed when the
-// game was not found ("Can't load SIMS registry info!" was shown, no window
-// opened), when the first load failed or was cancelled, or when the
-// screenshot could not be written; kEditorExitOk otherwise.
+// Runs the editor; needs a QApplication. Once the game is found, an
+// interrupted save is recovered (startup/SaveJournal.h) and its message
+// shown, before the first load. Returns kEditorExitFailed when the game was
+// not found ("Can't load SIMS registry info!" was shown, no window opened),
+// when the first load failed or was cancelled, or when the screenshot could
+// not be written; kEditorExitOk otherwise.
 int runEditor(SettingsStore& store, const LegacySearchPlaces& places, FileSystem& fileSystem,
               const EditorStartupOptions& options = {});
 

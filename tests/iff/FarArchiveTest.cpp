@@ -147,6 +147,10 @@ public:
     std::vector<std::string> listArchives(const std::string& folder) override {
         return folder == kFolder ? order_ : std::vector<std::string>{};
     }
+    std::vector<std::string> listFiles(const std::string& folder) override {
+        return listArchives(folder);
+    }
+    bool syncFolder(const std::string&) override { return false; }
     std::string nativePath(const std::string& path) override { return path; }
 
     static inline const std::string kFolder = "C:\\Games\\The Sims\\UIGraphics\\";

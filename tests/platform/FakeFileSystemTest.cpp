@@ -126,6 +126,16 @@ TEST(FakeFileSystem, ListArchivesInCreationOrder) {
     EXPECT_TRUE(fs.listArchives("nowhere\\").empty());
 }
 
+TEST(FakeFileSystem, ListFilesInCreationOrder) {
+    FakeFileSystem fs;
+    fs.putFile("GameData\\z.iff", "");
+    fs.putFile("GameData\\Sub\\inner.iff", "");
+    fs.putFile("GameData\\A.BMP", "");
+    EXPECT_EQ(fs.listFiles("gamedata"), (std::vector<std::string>{"z.iff", "A.BMP"}));
+    EXPECT_TRUE(fs.syncFolder("GameData\\Sub\\"));
+    EXPECT_FALSE(fs.syncFolder("nowhere\\"));
+}
+
 TEST(FakeFileSystem, PutFileReachesOpenHandles) {
     FakeFileSystem fs;
     fs.putFile("x.bin", "one");

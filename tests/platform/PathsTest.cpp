@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include "platform/Checksum.h"
 #include "platform/FileSystem.h"
 
 namespace jf {
@@ -47,6 +48,23 @@ TEST(Paths, TemporarySiblingsAreInTheSameFolderAndDistinct) {
     // Never mistaken for an archive by a folder listing.
     std::string far = paths::temporarySibling("x.FAR");
     EXPECT_NE(far.substr(far.size() - 4), ".FAR");
+    EXPECT_TRUE(paths::isTemporarySiblingName(paths::fileName(far)));
+}
+
+TEST(Paths, TemporarySiblingNamesAreRecognisedExactly) {
+    EXPECT_TRUE(paths::isTemporarySiblingName("Work.iff.jf3tmp-123-4"));
+    for (const char* other : {".jf3tmp-1-2", "Work.iff.jf3tmp-", "Work.iff.jf3tmp-12",
+                              "Work.iff.jf3tmp-1-", "Work.iff.jf3tmp--2", "Work.iff.jf3tmp-1-2x",
+                              "Work.iff.jf3tmp-1-2-3", "Work.iff.JF3TMP-1-2", "Work.iff"}) {
+        EXPECT_FALSE(paths::isTemporarySiblingName(other)) << other;
+    }
+}
+
+TEST(Checksum, IsTheCrc32OfZlib) {
+    EXPECT_EQ(crc32("123456789", 9), 0xCBF43926u);
+    EXPECT_EQ(crc32("", 0), 0u);
+    // In two parts as in one.
+    EXPECT_EQ(crc32("6789", 4, crc32("12345", 5)), 0xCBF43926u);
 }
 
 }  // namespace

@@ -277,6 +277,19 @@ TEST_F(PosixFileSystemTest, ListArchivesMatchesFarIgnoringCaseAndOnlyFiles) {
     EXPECT_TRUE(fs.listArchives(dir.coreFolder() + "Missing\\").empty());
 }
 
+TEST_F(PosixFileSystemTest, ListFilesGivesEveryFileButNoFolderAndSyncsFolders) {
+    for (const char* name : {"a.iff", "B.BMP", "c.iff.jf3tmp-1-2"}) {
+        dir.write(std::string("GameData/") + name, "");
+    }
+    dir.write("GameData/Objects/inside.iff", "");
+    std::vector<std::string> names = fs.listFiles(dir.coreFolder() + "GAMEDATA\\");
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ(names, (std::vector<std::string>{"B.BMP", "a.iff", "c.iff.jf3tmp-1-2"}));
+    EXPECT_TRUE(fs.listFiles(dir.coreFolder() + "Missing\\").empty());
+    EXPECT_TRUE(fs.syncFolder(dir.coreFolder() + "gamedata\\objects\\"));
+    EXPECT_FALSE(fs.syncFolder(dir.coreFolder() + "Missing\\"));
+}
+
 TEST(SystemFileSystem, IsOneLongLivedObject) {
     EXPECT_EQ(&systemFileSystem(), &systemFileSystem());
     EXPECT_NE(dynamic_cast<PosixFileSystem*>(&systemFileSystem()), nullptr);

@@ -11,6 +11,7 @@
 #include "SettingsTestSupport.h"
 #include "platform/Version.h"
 #include "startup/SampleInstallation.h"
+#include "startup/SaveJournal.h"
 #include "support/CliRunner.h"
 
 namespace jf {
@@ -152,6 +153,37 @@ TEST_F(LoaderCliTest, WithoutTheGameTheRegistryErrorIsShown) {
     CliRun dump = run("dump");
     EXPECT_EQ(dump.exitCode, 1);
     EXPECT_EQ(dump.err, "Can't load SIMS registry info!\n");
+}
+
+// A temporary file left by a save killed before its journal: commands that
+// only read say so and change nothing; recover (and any command that
+// writes) removes it.
+TEST_F(LoaderCliTest, RecoverRemovesWhatAnInterruptedSaveLeft) {
+    const std::string game = makeSample();
+    const std::string leftover = game + "GameData/Objects/CarPortal.iff.jf3tmp-77-1";
+    test::writeFileBytes(leftover, {1, 2, 3});
+    CliRun dump = run("dump");
+    ASSERT_EQ(dump.exitCode, 0) << dump.err;
+    EXPECT_NE(dump.err.find("An interrupted save was found in "), std::string::npos);
+    EXPECT_NE(dump.err.find("run: jobforge3-cli recover "), std::string::npos);
+    EXPECT_TRUE(std::filesystem::exists(leftover));
+
+    CliRun recover = run("recover " + shellQuoted(game));
+    ASSERT_EQ(recover.exitCode, 0) << recover.err;
+    EXPECT_EQ(recover.out,
+              "{\n \"journal\": false,\n \"action\": \"undone\",\n \"removed\": [\n  " +
+                  nlohmann::json(leftover).dump() + "\n ]\n}\n");
+    EXPECT_FALSE(std::filesystem::exists(leftover));
+    CliRun again = run("recover " + shellQuoted(game));
+    EXPECT_EQ(nlohmann::json::parse(again.out),
+              nlohmann::json::parse(R"({"journal": false, "action": "none", "removed": []})"));
+
+    test::writeFileBytes(leftover, {1, 2, 3});
+    CliRun resave = run("resave");
+    ASSERT_EQ(resave.exitCode, 0) << resave.err;
+    EXPECT_NE(resave.err.find(kRecoveryUndoneText), std::string::npos);
+    EXPECT_FALSE(std::filesystem::exists(leftover));
+    EXPECT_EQ(run("recover").exitCode, 2);
 }
 
 TEST_F(LoaderCliTest, WrongUsage) {

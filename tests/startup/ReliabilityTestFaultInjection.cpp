@@ -1,14 +1,22 @@
 // File Save under injected faults: for every write, flush and rename of a
 // whole save (career file, CarPortal.iff with regenerated card trees, both
-// icon strips) the save is run again with that one operation failing. Each
-// game file must then hold exactly its old or exactly its new bytes (new for
-// the steps before the failing one, old from it on), the failing step's
-// message must be the only one shown, nothing may be left behind in the
-// folders, the data in memory must be unchanged, and a later save without
-// faults must still write exactly what an undisturbed save writes.
+// icon strips, and the save journal) the save is run again with that one
+// operation failing. The failing step's message must be the only one shown
+// (a failure of the journal counts as the first step's), and the data in
+// memory must be unchanged. A failure before the journal is complete must
+// leave every game file exactly old and nothing else behind; a failed
+// replacement after it leaves the files replaced so far new, and recovery
+// (itself failing once at each of its renames, then run again) must then
+// make every file exactly new and leave nothing else behind. Either way a
+// later save without faults must still write exactly what an undisturbed
+// save writes. Damaged journals and stray temporary files are recovered
+// from as well.
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <functional>
 #include <map>
 #include <memory>
 #include <string>
@@ -17,8 +25,10 @@
 #include "careers/Bitmap.h"
 #include "careers/BmpFile.h"
 #include "document/EditorSession.h"
+#include "platform/Checksum.h"
 #include "platform/SettingsStore.h"
 #include "startup/Loader.h"
+#include "startup/SaveJournal.h"
 #include "support/CardBuilders.h"
 #include "support/CareerBuilders.h"
 #include "support/FakeFileSystem.h"
@@ -46,6 +56,12 @@ const std::vector<std::string>& gameFiles() {
 }
 const char* const kStepMessages[] = {kSaveCareersFailedText, kSaveCardsFailedText,
                                      kSaveButtonsFailedText, kSavePopupFailedText};
+// The step number given to an operation on the journal.
+constexpr std::size_t kJournalStep = 4;
+
+std::string journalPath() {
+    return inGame(kSaveJournalName);
+}
 
 Bitmap strip(int width, int iconHeight, int icons, int shade) {
     Bitmap picture(width, iconHeight * icons);
@@ -124,6 +140,10 @@ public:
     std::vector<std::string> listArchives(const std::string& folder) override {
         return inner_.listArchives(folder);
     }
+    std::vector<std::string> listFiles(const std::string& folder) override {
+        return inner_.listFiles(folder);
+    }
+    bool syncFolder(const std::string& folder) override { return inner_.syncFolder(folder); }
     std::string nativePath(const std::string& path) override { return inner_.nativePath(path); }
 
     std::shared_ptr<EventLog> log = std::make_shared<EventLog>();
@@ -154,7 +174,9 @@ std::map<Operation, std::vector<std::size_t>> stepsOf(const EventLog& log) {
         if (event.operation != Operation::Rename && renamedTo.count(target) != 0) {
             target = renamedTo[target];
         }
-        std::size_t step = gameFiles().size();
+        std::size_t step = paths::equalsIgnoreCase(slashes(journalPath()), slashes(target))
+                               ? kJournalStep
+                               : gameFiles().size() + 1;
         for (std::size_t i = 0; i < gameFiles().size(); ++i) {
             if (paths::equalsIgnoreCase(slashes(gameFiles()[i]), slashes(target))) {
                 step = i;
@@ -277,12 +299,20 @@ protected:
         fileCount = disk->allFiles().size();
     }
 
+    // Whether the disk holds nothing but the game files and the files that
+    // were there before the save.
+    bool nothingLeftBehind() const {
+        return disk->allFiles().size() == fileCount && !disk->isFile(journalPath());
+    }
+
     // Runs the save with the k-th operation of one kind failing and checks
-    // everything the failure leaves.
-    void failAt(Operation operation, std::uint64_t k) {
+    // everything the failure leaves. After a failed replacement the save is
+    // then either finished by recovery (as at the next start) or made again
+    // at once (superseding the unfinished one).
+    void failAt(Operation operation, std::uint64_t k, bool recoverFirst) {
         start();
         const std::size_t step = steps[operation][k - 1];
-        ASSERT_LT(step, gameFiles().size()) << "an operation outside the four game files";
+        ASSERT_LE(step, kJournalStep) << "an operation outside the game files and the journal";
         switch (operation) {
             case Operation::Write:
                 faults->failWriteAt(k);
@@ -298,20 +328,62 @@ protected:
         faults->clearFaults();
 
         ASSERT_EQ(prompts->shown.size(), 1u);
-        EXPECT_EQ(prompts->shown[0], errorMessage(kStepMessages[step], kErrorCaption));
+        EXPECT_EQ(prompts->shown[0],
+                  errorMessage(kStepMessages[step == kJournalStep ? 0 : step], kErrorCaption));
+        // Only a replacement can fail once the journal is complete.
+        const bool journalComplete = operation == Operation::Rename && step != kJournalStep;
         const std::vector<Bytes> now = snapshot();
         for (std::size_t i = 0; i < now.size(); ++i) {
-            EXPECT_EQ(now[i], i < step ? saved[i] : old[i])
+            EXPECT_EQ(now[i], journalComplete && i < step ? saved[i] : old[i])
                 << gameFiles()[i] << " is neither wholly old nor as expected";
         }
-        EXPECT_EQ(disk->allFiles().size(), fileCount) << "a temporary file was left behind";
         EXPECT_TRUE(memoryOf(*session) == memory) << "the data in memory changed";
+        if (!journalComplete) {
+            EXPECT_TRUE(nothingLeftBehind()) << "a temporary file or the journal was left behind";
+        } else {
+            ASSERT_TRUE(disk->isFile(journalPath())) << "no journal for the recovery";
+            if (recoverFirst) {
+                // As at the next start: nothing open, recovery, a fresh load.
+                prepareReload(*session);
+                recoverWithFaults();
+                EXPECT_EQ(snapshot(), saved) << "recovery did not complete the save";
+                EXPECT_TRUE(nothingLeftBehind()) << "recovery left files behind";
+                ScriptedPrompts loadPrompts;
+                LoadRequest request;
+                request.folder = kGame;
+                runLoader(request, *session, loadPrompts);
+                ASSERT_EQ(request.resultCode.load(), LoadResult::Ok);
+                EXPECT_TRUE(memoryOf(*session) == memory) << "the completed save lost an edit";
+            }
+        }
 
         // Saving again without faults writes what an undisturbed save writes.
         prompts = std::make_unique<ScriptedPrompts>();
         EXPECT_TRUE(saveAll(*session, *prompts));
         EXPECT_TRUE(prompts->shown.empty());
         EXPECT_EQ(snapshot(), saved) << "the save after the failure wrote other bytes";
+        EXPECT_TRUE(nothingLeftBehind()) << "the save after the failure left files behind";
+    }
+
+    // Recovery failing at each of its renames in turn, run again after each
+    // failure; then once without faults, which must complete the save.
+    void recoverWithFaults() {
+        for (std::uint64_t k = 1;; ++k) {
+            faults->resetCounts();
+            faults->failRenameAt(k);
+            const RecoveryReport report = recoverInterruptedSave(*faults, kGame);
+            faults->clearFaults();
+            if (!report.failed) {
+                EXPECT_EQ(report.action, RecoveryAction::Completed);
+                break;
+            }
+            EXPECT_TRUE(disk->isFile(journalPath())) << "a failed recovery removed the journal";
+            EXPECT_EQ(recoveryMessage(report)->text, kRecoveryFailedText);
+        }
+        ScriptedPrompts told;
+        const RecoveryReport report = recoverInterruptedSave(*faults, kGame, told);
+        EXPECT_EQ(report.action, RecoveryAction::None) << "a completed save recovered twice";
+        EXPECT_TRUE(told.shown.empty());
     }
 
     void failEach(Operation operation) {
@@ -320,13 +392,16 @@ protected:
         ASSERT_GE(count, 4u) << "every step has at least one such operation";
         for (std::uint64_t k = 1; k <= count; ++k) {
             SCOPED_TRACE("operation " + std::to_string(k) + " of " + std::to_string(count));
-            failAt(operation, k);
+            failAt(operation, k, true);
+            if (operation == Operation::Rename && !HasFatalFailure()) {
+                failAt(operation, k, false);
+            }
             if (HasFatalFailure()) {
                 return;
             }
         }
-        // Every step was hit by at least one fault.
-        for (std::size_t step = 0; step < gameFiles().size(); ++step) {
+        // Every step and the journal were hit by at least one fault.
+        for (std::size_t step = 0; step <= kJournalStep; ++step) {
             EXPECT_NE(std::find(steps[operation].begin(), steps[operation].end(), step),
                       steps[operation].end())
                 << "no operation of step " << step;
@@ -360,18 +435,22 @@ TEST_F(SaveFaultTest, EveryFailedRenameLeavesEachFileWholeOldOrNew) {
     failEach(Operation::Rename);
 }
 
-// A failure, then a reload from the files as the failure left them: the
-// editor reads back the files of the completed steps and the old ones of the
-// rest, and nothing is lost from either.
-TEST_F(SaveFaultTest, AReloadAfterAFailedSaveReadsTheFilesAsLeft) {
+// A failed replacement, then what the next start does: recovery completes
+// the save (telling the user so), and the editor reads back every edit.
+TEST_F(SaveFaultTest, RecoveryAfterAFailedReplacementCompletesTheSave) {
     measure();
     for (std::size_t step = 0; step < gameFiles().size(); ++step) {
         SCOPED_TRACE(step);
         start();
-        faults->failRenameAt(step + 1);
+        faults->failRenameAt(step + 2);  // the journal's rename comes first
         EXPECT_FALSE(saveAll(*session, *prompts));
         faults->clearFaults();
         prepareReload(*session);
+        ScriptedPrompts told;
+        recoverInterruptedSave(*faults, kGame, told);
+        ASSERT_EQ(told.shown.size(), 1u);
+        EXPECT_EQ(told.shown[0], (PromptMessage{kRecoveryCompletedText, "Jobforge 3",
+                                                PromptButtons::Ok, PromptIcon::Information}));
         ScriptedPrompts reloadPrompts;
         LoadRequest request;
         request.folder = kGame;
@@ -380,11 +459,84 @@ TEST_F(SaveFaultTest, AReloadAfterAFailedSaveReadsTheFilesAsLeft) {
         EXPECT_TRUE(reloadPrompts.shown.empty());
         EXPECT_FALSE(session->state.chanceCardsDisabled);
         const MemoryState reloaded = memoryOf(*session);
-        EXPECT_EQ(reloaded.names[0] == "Renamed", step > 0);
-        EXPECT_EQ(reloaded.options[kOptionAPlusBonus] == 777, step > 1);
-        EXPECT_EQ(reloaded.button == memory.button, step > 2);
-        EXPECT_NE(reloaded.popup, memory.popup);
+        EXPECT_EQ(reloaded.names[0], "Renamed");
+        EXPECT_EQ(reloaded.options[kOptionAPlusBonus], 777);
+        EXPECT_EQ(reloaded.button, memory.button);
+        EXPECT_EQ(reloaded.popup, memory.popup);
     }
+}
+
+// A journal that is damaged or names files File Save does not write is not
+// acted on: the game files stay as the failed save left them, the journal
+// stays, and only the temporary files go.
+TEST_F(SaveFaultTest, ADamagedOrForeignJournalLeavesTheGameFilesAlone) {
+    measure();
+    auto withEnd = [](std::string body) {
+        const std::string end = "end\t" + std::to_string(body.size()) + "\t";
+        char checksum[9];
+        std::snprintf(checksum, sizeof checksum, "%08x", crc32(body.data(), body.size()));
+        return body + end + checksum + "\n";
+    };
+    using Damage = std::function<std::string(const std::string&)>;
+    const std::vector<std::pair<std::string, Damage>> damages = {
+        {"cut short", [](const std::string& text) { return text.substr(0, text.size() - 1); }},
+        {"a byte changed",
+         [](std::string text) {
+             text[text.find("file\t") + 5] ^= 0x01;  // a digit of the first size
+             return text;
+         }},
+        {"a name outside the saved files",
+         [&](const std::string& text) {
+             std::string body = text.substr(0, text.rfind("end\t"));
+             const std::size_t at = body.find("ExpansionShared");
+             return withEnd(body.replace(at, std::strlen("ExpansionShared"), ".."));
+         }},
+        {"another program's",
+         [&](const std::string&) { return withEnd("Some other journal\t1\n"); }},
+    };
+    for (const auto& [name, damage] : damages) {
+        SCOPED_TRACE(name);
+        start();
+        faults->failRenameAt(3);  // CarPortal.iff: the career file is new, the rest old
+        EXPECT_FALSE(saveAll(*session, *prompts));
+        faults->clearFaults();
+        const std::vector<Bytes> left = snapshot();
+        const Bytes journal = disk->fileBytes(journalPath()).value();
+        const std::string damaged = damage(std::string(journal.begin(), journal.end()));
+        disk->putFile(journalPath(), damaged);
+
+        ScriptedPrompts told;
+        const RecoveryReport report = recoverInterruptedSave(*faults, kGame, told);
+        EXPECT_TRUE(report.journal && report.damaged);
+        EXPECT_EQ(report.action, RecoveryAction::None);
+        EXPECT_EQ(report.removed.size(), 3u) << "the temporary files of the last three files";
+        ASSERT_EQ(told.shown.size(), 1u);
+        EXPECT_EQ(told.shown[0].text, kRecoveryDamagedText);
+        EXPECT_EQ(snapshot(), left);
+        EXPECT_EQ(disk->fileBytes(journalPath()), Bytes(damaged.begin(), damaged.end()));
+        EXPECT_EQ(disk->allFiles().size(), fileCount + 1) << "only the journal may be left";
+    }
+}
+
+// Temporary files with no journal (a save stopped before its journal was
+// written) are removed, and the user is told the save was undone.
+TEST_F(SaveFaultTest, StrayTemporaryFilesAreRemoved) {
+    measure();
+    start();
+    disk->putFile(gameFiles()[0] + ".jf3tmp-4242-1", "part of a career file");
+    disk->putFile(gameFiles()[2] + ".jf3tmp-4242-3", "part of a strip");
+    disk->putFile(inGame("GameData\\Objects\\notes.jf3tmp-x"), "not ours");
+    EXPECT_TRUE(interruptedSaveFound(*faults, kGame));
+    ScriptedPrompts told;
+    const RecoveryReport report = recoverInterruptedSave(*faults, kGame, told);
+    EXPECT_FALSE(report.journal);
+    EXPECT_EQ(report.action, RecoveryAction::Undone);
+    EXPECT_EQ(report.removed.size(), 2u);
+    ASSERT_EQ(told.shown.size(), 1u);
+    EXPECT_EQ(told.shown[0].text, kRecoveryUndoneText);
+    EXPECT_EQ(snapshot(), old);
+    EXPECT_FALSE(interruptedSaveFound(*faults, kGame));
+    EXPECT_TRUE(disk->isFile(inGame("GameData\\Objects\\notes.jf3tmp-x")));
 }
 
 }  // namespace

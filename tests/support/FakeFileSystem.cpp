@@ -388,6 +388,30 @@ std::vector<std::string> FakeFileSystem::listArchives(const std::string& folder)
     return names;
 }
 
+std::vector<std::string> FakeFileSystem::listFiles(const std::string& folder) {
+    Normalised n = normalise(folder);
+    std::lock_guard<std::mutex> guard(state_->mutex);
+    std::vector<const State::FileEntry*> found;
+    for (const auto& [key, entry] : state_->files) {
+        if (parentOf(key) == n.key) {
+            found.push_back(&entry);
+        }
+    }
+    std::sort(found.begin(), found.end(),
+              [](const auto* a, const auto* b) { return a->order < b->order; });
+    std::vector<std::string> names;
+    for (const auto* entry : found) {
+        names.push_back(lastComponent(entry->display));
+    }
+    return names;
+}
+
+bool FakeFileSystem::syncFolder(const std::string& folder) {
+    Normalised n = normalise(folder);
+    std::lock_guard<std::mutex> guard(state_->mutex);
+    return state_->folderExists(n.key);
+}
+
 std::string FakeFileSystem::nativePath(const std::string& path) {
     Normalised n = normalise(path);
     std::lock_guard<std::mutex> guard(state_->mutex);

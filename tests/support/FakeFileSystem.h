@@ -52,6 +52,10 @@ public:
     DeleteResult deleteFile(const std::string& path) override;
     bool replaceFile(const std::string& from, const std::string& to) override;
     std::vector<std::string> listArchives(const std::string& folder) override;
+    // Files in creation order. Nothing is ever lost here, so a folder sync
+    // only checks that the folder exists.
+    std::vector<std::string> listFiles(const std::string& folder) override;
+    bool syncFolder(const std::string& folder) override;
     std::string nativePath(const std::string& path) override;
 
     // ---- Test helpers (never subject to locks or the read-only flag)

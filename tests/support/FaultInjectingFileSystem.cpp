@@ -124,6 +124,14 @@ std::vector<std::string> FaultInjectingFileSystem::listArchives(const std::strin
     return inner_.listArchives(folder);
 }
 
+std::vector<std::string> FaultInjectingFileSystem::listFiles(const std::string& folder) {
+    return inner_.listFiles(folder);
+}
+
+bool FaultInjectingFileSystem::syncFolder(const std::string& folder) {
+    return inner_.syncFolder(folder);
+}
+
 std::string FaultInjectingFileSystem::nativePath(const std::string& path) {
     return inner_.nativePath(path);
 }

@@ -44,6 +44,8 @@ public:
     DeleteResult deleteFile(const std::string& path) override;
     bool replaceFile(const std::string& from, const std::string& to) override;
     std::vector<std::string> listArchives(const std::string& folder) override;
+    std::vector<std::string> listFiles(const std::string& folder) override;
+    bool syncFolder(const std::string& folder) override;
     std::string nativePath(const std::string& path) override;
 
     void failOpenAt(std::uint64_t k);

@@ -10,6 +10,7 @@
 #include "document/EditorSession.h"
 #include "platform/HostEnvironment.h"
 #include "platform/SettingsStore.h"
+#include "startup/SaveJournal.h"
 #include "startup/Startup.h"
 #include "support/ScriptedPrompts.h"
 
@@ -49,6 +50,29 @@ TEST(EditorStartupTest, AFailedLoadEndsTheProgram) {
     EXPECT_EQ(runEditor(settings, LegacySearchPlaces{}, disk, options), kEditorExitFailed);
     EXPECT_EQ(folderSeen, "C:\\Sims\\");
     EXPECT_TRUE(prompts.shown.empty());
+}
+
+TEST(EditorStartupTest, AnInterruptedSaveIsRecoveredBeforeTheFirstLoad) {
+    MemorySettingsStore settings;
+    settings.setText(kGameKeyPath, kDataFolderValue, "C:\\Sims");
+    test::FakeFileSystem disk;
+    const std::string leftover = "C:\\Sims\\ExpansionShared\\Work.iff.jf3tmp-77-1";
+    disk.putFile(leftover, "half a career file");
+    test::ScriptedPrompts prompts;
+    std::size_t messagesBeforeLoad = 0;
+    bool leftoverAtLoad = true;
+    EditorStartupOptions options;
+    options.prompts = &prompts;
+    options.load = [&](EditorSession&, QWidget*) {
+        messagesBeforeLoad = prompts.shown.size();
+        leftoverAtLoad = disk.isFile(leftover);
+        return false;
+    };
+    EXPECT_EQ(runEditor(settings, LegacySearchPlaces{}, disk, options), kEditorExitFailed);
+    EXPECT_FALSE(leftoverAtLoad);
+    ASSERT_EQ(messagesBeforeLoad, 1u);
+    EXPECT_EQ(prompts.shown[0], (PromptMessage{kRecoveryUndoneText, "Jobforge 3", PromptButtons::Ok,
+                                               PromptIcon::Information}));
 }
 
 // The whole start-up with the real loading window on its worker thread,

@@ -49,7 +49,7 @@ TEST_F(SaveAndExitTest, SaveWritesReloadsAndReportsCompletion) {
                                                PromptButtons::Ok, PromptIcon::Information}));
     EXPECT_EQ(loads, 2);
     EXPECT_TRUE(window->isClean());
-    EXPECT_EQ(fs.renameCount(), 4u);
+    EXPECT_EQ(fs.renameCount(), 5u);  // the save journal's and one per file
     const DiskState after = diskState();
     EXPECT_NE(after.careers, before.careers);
     // After the reload the window shows the saved data, language back at 0.
@@ -127,13 +127,13 @@ TEST_F(SaveAndExitTest, EachSaveFailureStopsWithItsMessage) {
         editCareerName();
         const DiskState before = diskState();
         fs.resetCounts();
-        fs.failRenameAt(step + 1);
+        fs.failRenameAt(step + 2);  // after the save journal's
         window->action(command::kSave)->trigger();
         fs.clearFaults();
         ASSERT_EQ(prompts.shown.size(), 1u);
         EXPECT_EQ(prompts.shown[0], errorMessage(kSaveFailures[step]));
         // Nothing further was written, no reload, nothing reported as done.
-        EXPECT_EQ(fs.renameCount(), step + 1);
+        EXPECT_EQ(fs.renameCount(), step + 2);
         // The failing file and every later one are as they were.
         const DiskState after = diskState();
         const std::array<bool, 4> unchanged = {
@@ -281,7 +281,7 @@ TEST_F(SaveAndExitTest, WithChanceCardsDisabledTheButtonStaysOffAndSaveSkipsTheC
     editCareerName();
     fs.resetCounts();
     window->action(command::kSave)->trigger();
-    EXPECT_EQ(fs.renameCount(), 3u);
+    EXPECT_EQ(fs.renameCount(), 4u);  // the save journal's and one per file
     EXPECT_FALSE(disk.isFile(kTestCarPortalPath));
     EXPECT_FALSE(window->chanceCardsButton()->isEnabled());
 }

@@ -11,6 +11,8 @@
 
 #include <nlohmann/json.hpp>
 
+#include "platform/Prompts.h"
+
 namespace jf::cli {
 
 inline constexpr int kExitOk = 0;
@@ -37,6 +39,8 @@ nlohmann::json latin1(const std::string& bytes);
 
 // Prints the document to stdout.
 void printJson(const nlohmann::json& document);
+// The same keeping the order in which the keys were given.
+void printOrderedJson(const nlohmann::ordered_json& document);
 // Prints one line to stderr and returns kExitFailed.
 int fail(const std::string& message);
 // Prints the usage text to stderr and returns kExitUsage.
@@ -58,5 +62,15 @@ inline std::string notAnIffFileText(const std::string& path) {
 
 // Parses a decimal or 0x-hex unsigned number; false on anything else.
 bool parseUnsigned(const std::string& text, unsigned long& value);
+
+// GAMEDIR as the loading sequence takes it: ending in a separator.
+std::string gameFolderArgument(const std::string& text);
+
+// Before a command works on the game in `gameFolder`: a command that writes
+// there first recovers an interrupted save (its message through `prompts`)
+// and fails when that could not be finished (its line printed); a command
+// that only reads changes nothing and, when there is an interrupted save,
+// prints on stderr how to finish it. True when the command may go on.
+bool prepareGameFolder(const std::string& gameFolder, bool writes, Prompts& prompts);
 
 }  // namespace jf::cli

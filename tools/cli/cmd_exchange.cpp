@@ -53,10 +53,7 @@ public:
         : document_(systemFileSystem(), settings_), packs_(static_cast<std::uint32_t>(packs)) {}
 
     bool load(const std::string& gameDir, Prompts& prompts) {
-        std::string folder = gameDir;
-        if (folder.empty() || (folder.back() != '/' && folder.back() != '\\')) {
-            folder.push_back('/');
-        }
+        const std::string folder = gameFolderArgument(gameDir);
         session_.state.installation.gameDataFolder = folder;
         session_.state.installation.installedPacks = packs_;
         // Known packs equal to the installed ones: no expansion-pack question.
@@ -116,6 +113,9 @@ int exportCommand(const Args& args) {
     }
     ConsolePrompts prompts;
     LoadedGame game(options.packs);
+    if (!prepareGameFolder(gameFolderArgument(options.positional[0]), false, prompts)) {
+        return kExitFailed;
+    }
     if (!game.load(options.positional[0], prompts)) {
         return fail(cannotLoadGameText(options.positional[0]));
     }
@@ -142,6 +142,9 @@ int backupCommand(const Args& args) {
     }
     ConsolePrompts prompts;
     LoadedGame game(options.packs);
+    if (!prepareGameFolder(gameFolderArgument(options.positional[0]), false, prompts)) {
+        return kExitFailed;
+    }
     if (!game.load(options.positional[0], prompts)) {
         return fail(cannotLoadGameText(options.positional[0]));
     }
@@ -160,6 +163,9 @@ int importAndSave(const Options& options, std::optional<std::size_t> position, b
     const std::string& file = options.positional[1];
     ConsolePrompts prompts;
     LoadedGame game(options.packs);
+    if (!prepareGameFolder(gameFolderArgument(options.positional[0]), true, prompts)) {
+        return kExitFailed;
+    }
     if (!game.load(options.positional[0], prompts)) {
         return fail(cannotLoadGameText(options.positional[0]));
     }

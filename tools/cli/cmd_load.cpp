@@ -107,10 +107,11 @@ struct LoadedInstallation {
     ConsoleHost host;
 };
 
-// Finds the installation as the editor does (or takes GAMEDIR) and runs the
-// loading sequence on it. Returns kExitOk or the exit code of the failure
-// (its line already printed).
-int loadInstallation(const LoadOptions& options, LoadedInstallation& loaded) {
+// Finds the installation as the editor does (or takes GAMEDIR), deals with
+// an interrupted save there (recovers it when the command `writes`, else
+// only says so) and runs the loading sequence on it. Returns kExitOk or the
+// exit code of the failure (its line already printed).
+int loadInstallation(const LoadOptions& options, bool writes, LoadedInstallation& loaded) {
     loaded.systemStore = createSystemSettingsStore();
     loaded.store = std::make_unique<ReadOnlySettingsStore>(*loaded.systemStore);
     GameInstallation installation;
@@ -129,6 +130,9 @@ int loadInstallation(const LoadOptions& options, LoadedInstallation& loaded) {
     }
     if (options.packs) {
         installation.installedPacks = *options.packs;
+    }
+    if (!prepareGameFolder(installation.gameDataFolder, writes, loaded.host)) {
+        return kExitFailed;
     }
 
     loaded.session = std::make_unique<EditorSession>(systemFileSystem(), *loaded.store);
@@ -154,7 +158,7 @@ int dump(const Args& args) {
         return usage();
     }
     LoadedInstallation loaded;
-    if (int code = loadInstallation(options, loaded); code != kExitOk) {
+    if (int code = loadInstallation(options, false, loaded); code != kExitOk) {
         return code;
     }
     const EditorSession& session = *loaded.session;
@@ -184,7 +188,7 @@ int resave(const Args& args) {
         return usage();
     }
     LoadedInstallation loaded;
-    if (int code = loadInstallation(options, loaded); code != kExitOk) {
+    if (int code = loadInstallation(options, true, loaded); code != kExitOk) {
         return code;
     }
     EditorSession& session = *loaded.session;

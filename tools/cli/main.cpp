@@ -37,6 +37,11 @@ void printJson(const nlohmann::json& document) {
     std::cout.flush();
 }
 
+void printOrderedJson(const nlohmann::ordered_json& document) {
+    std::cout << document.dump(1) << '\n';
+    std::cout.flush();
+}
+
 int fail(const std::string& message) {
     std::cerr << message << '\n';
     return kExitFailed;
