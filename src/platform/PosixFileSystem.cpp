@@ -468,20 +468,23 @@ bool PosixFileSystem::replaceFile(const std::string& from, const std::string& to
     return true;
 }
 
-std::vector<std::string> PosixFileSystem::listArchives(const std::string& folder) {
+namespace {
+
+// The regular files of a folder (a core path) whose names `wanted` accepts; empty when the
+// folder cannot be read or memory runs out.
+template <typename Wanted>
+std::vector<std::string> regularFiles(const std::string& coreFolder, Wanted wanted) {
     std::vector<std::string> names;
     try {
-        std::string native = resolvePath(folder);
-        if (native.empty()) {
-            native = ".";
-        }
-        FolderStream dir(native);
+        const std::string native = PosixFileSystem::resolvePath(coreFolder);
+        const std::string folder = native.empty() ? std::string(".") : native;
+        FolderStream dir(folder);
         if (!dir.isOpen()) {
             return names;
         }
-        std::string prefix = native == "/" ? native : native + "/";
+        const std::string prefix = folder == "/" ? folder : folder + "/";
         while (dirent* entry = dir.next()) {
-            if (endsWithFarIgnoringCase(entry->d_name) && isRegularEntry(prefix, entry)) {
+            if (wanted(entry->d_name) && isRegularEntry(prefix, entry)) {
                 names.emplace_back(entry->d_name);
             }
         }
@@ -491,27 +494,14 @@ std::vector<std::string> PosixFileSystem::listArchives(const std::string& folder
     return names;
 }
 
+}  // namespace
+
+std::vector<std::string> PosixFileSystem::listArchives(const std::string& folder) {
+    return regularFiles(folder, [](const char* name) { return endsWithFarIgnoringCase(name); });
+}
+
 std::vector<std::string> PosixFileSystem::listFiles(const std::string& folder) {
-    std::vector<std::string> names;
-    try {
-        std::string native = resolvePath(folder);
-        if (native.empty()) {
-            native = ".";
-        }
-        FolderStream dir(native);
-        if (!dir.isOpen()) {
-            return names;
-        }
-        std::string prefix = native == "/" ? native : native + "/";
-        while (dirent* entry = dir.next()) {
-            if (isRegularEntry(prefix, entry)) {
-                names.emplace_back(entry->d_name);
-            }
-        }
-    } catch (const std::bad_alloc&) {
-        names.clear();
-    }
-    return names;
+    return regularFiles(folder, [](const char*) { return true; });
 }
 
 bool PosixFileSystem::syncFolder(const std::string& folder) {
