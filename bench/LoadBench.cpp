@@ -16,13 +16,13 @@
 #include <unistd.h>
 
 #include "BenchSupport.h"
+#include "document/EditorSession.h"
 #include "iff/IffFile.h"
 #include "iff/StringTable.h"
 #include "platform/File.h"
 #include "platform/FileSystem.h"
 #include "platform/Prompts.h"
 #include "platform/SettingsStore.h"
-#include "document/EditorSession.h"
 #include "startup/Loader.h"
 #include "startup/SampleInstallation.h"
 

@@ -19,10 +19,10 @@
 #include <vector>
 
 #include "BenchSupport.h"
+#include "document/EditorSession.h"
 #include "platform/FileSystem.h"
 #include "platform/Prompts.h"
 #include "platform/SettingsStore.h"
-#include "document/EditorSession.h"
 #include "startup/Loader.h"
 #include "startup/SampleInstallation.h"
 

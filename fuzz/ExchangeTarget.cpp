@@ -17,8 +17,8 @@
 
 #include "FuzzSupport.h"
 #include "careers/BmpFile.h"
-#include "document/Document.h"
 #include "careers/ChanceCardForm.h"
+#include "document/Document.h"
 #include "document/EditorSession.h"
 #include "exchange/Export.h"
 #include "exchange/Import.h"

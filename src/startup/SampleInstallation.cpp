@@ -15,6 +15,7 @@
 #include "careers/DefaultTexts.h"
 #include "careers/GlobalOptions.h"
 #include "careers/IconStore.h"
+#include "document/EditorSession.h"
 #include "iff/FarArchive.h"
 #include "iff/IffFile.h"
 #include "iff/StringTable.h"
@@ -22,7 +23,6 @@
 #include "platform/FileSystem.h"
 #include "platform/SettingsStore.h"
 #include "platform/WineRegistry.h"
-#include "document/EditorSession.h"
 #include "startup/Loader.h"
 #include "startup/Startup.h"
 
