@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <QLabel>
+#include <QMetaObject>
 #include <QPushButton>
 #include <QShowEvent>
 #include <QTimerEvent>
@@ -46,6 +47,7 @@ LoadingDialog::LoadingDialog(LoadRequest& request, Work work, Prompts* boxes, QW
 }
 
 LoadingDialog::~LoadingDialog() {
+    runEnded_ = true;  // a late call from the worker changes nothing now
     if (worker_.joinable()) {
         request_.cancelRequested.store(1);
         // The worker may be waiting for a message box run on this thread:
@@ -80,6 +82,10 @@ void LoadingDialog::showEvent(QShowEvent* event) {
     worker_ = std::thread([this] {
         work_(request_, bridge_);
         request_.finished.store(1);
+        // The window closes as soon as the loader is done, not at the next
+        // timer tick. A window destroyed first drops the call with it.
+        QMetaObject::invokeMethod(
+            this, [this] { finishRun(); }, Qt::QueuedConnection);
     });
 }
 
@@ -88,12 +94,18 @@ void LoadingDialog::timerEvent(QTimerEvent* event) {
         QDialog::timerEvent(event);
         return;
     }
-    if (request_.finished.load() == 1) {
-        // The run ends once; the timer has nothing more to do.
-        killTimer(timerId_);
-        joinWorker();
-        done(static_cast<int>(request_.resultCode.load()));
+    finishRun();
+}
+
+void LoadingDialog::finishRun() {
+    if (runEnded_ || request_.finished.load() != 1) {
+        return;
     }
+    // The run ends once; the timer has nothing more to do.
+    runEnded_ = true;
+    killTimer(timerId_);
+    joinWorker();
+    done(static_cast<int>(request_.resultCode.load()));
 }
 
 void LoadingDialog::joinWorker() {

@@ -58,6 +58,8 @@ protected:
 private:
     void setStatus(const QString& text);
     void joinWorker();
+    // Ends the modal run once the loader has finished (at most once).
+    void finishRun();
 
     LoadRequest& request_;
     Work work_;
@@ -66,6 +68,7 @@ private:
     QLabel* status_ = nullptr;
     QPushButton* cancel_ = nullptr;
     int timerId_ = 0;
+    bool runEnded_ = false;
     std::thread worker_;
     bool workerDone_ = false;
 };
