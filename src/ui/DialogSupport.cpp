@@ -1,5 +1,7 @@
 #include "ui/DialogSupport.h"
 
+#include <algorithm>
+
 #include <QAbstractButton>
 #include <QDialog>
 #include <QKeyEvent>
@@ -136,6 +138,25 @@ void makeEnterPressFocusedButton(QDialog* dialog, QPushButton* defaultButton) {
         button->setAutoDefault(true);
     }
     defaultButton->setDefault(true);
+}
+
+void GrowingLayout::place(QWidget* widget, const QRect& base, Growth growth) {
+    widget->setGeometry(base);
+    placements_.push_back({widget, base, growth});
+}
+
+void GrowingLayout::grow(QSize extra) const {
+    const int width = std::max(0, extra.width());
+    const int height = std::max(0, extra.height());
+    auto share = [](double part, int room) { return static_cast<int>(part * room); };
+    for (const Placement& placement : placements_) {
+        const QRect& base = placement.base;
+        const Growth& growth = placement.growth;
+        placement.widget->setGeometry(base.x() + share(growth.right, width),
+                                      base.y() + share(growth.down, height),
+                                      base.width() + share(growth.wider, width),
+                                      base.height() + share(growth.taller, height));
+    }
 }
 
 }  // namespace jf

@@ -6,10 +6,13 @@
 // and the code-page bytes the game stores.
 
 #include <QObject>
+#include <QRect>
+#include <QSize>
 #include <QString>
 #include <QValidator>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "careers/NumericField.h"
 #include "platform/Prompts.h"
@@ -105,6 +108,36 @@ private:
     QString shown_;
     int codePage_ = 0;
     bool multiLine_ = false;
+};
+
+// ---- Windows that grow ------------------------------------------------------------
+
+// How a control follows its window's growth: the shares of the extra width
+// and height (beyond the window's smallest size) by which it moves right and
+// down and grows wider and taller.
+struct Growth {
+    double right = 0;
+    double down = 0;
+    double wider = 0;
+    double taller = 0;
+};
+
+// The controls of a window laid out in fixed places at its smallest size,
+// each following the window's growth by its own Growth.
+class GrowingLayout {
+public:
+    // Puts `widget` at `base` (its place at the smallest size) and keeps it.
+    void place(QWidget* widget, const QRect& base, Growth growth);
+    // Moves and sizes every control for `extra` room (negative counts as 0).
+    void grow(QSize extra) const;
+
+private:
+    struct Placement {
+        QWidget* widget;
+        QRect base;
+        Growth growth;
+    };
+    std::vector<Placement> placements_;
 };
 
 }  // namespace jf

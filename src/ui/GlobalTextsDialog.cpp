@@ -1,4 +1,6 @@
 #include "ui/GlobalTextsDialog.h"
+
+#include <algorithm>
 #include "ui/DialogSupport.h"
 
 #include <QComboBox>
@@ -56,26 +58,37 @@ GlobalTextsDialog::GlobalTextsDialog(Prompts& prompts, const CareerDatabase& dat
 
 void GlobalTextsDialog::buildControls() {
     const DialogUnits du(font());
-    setFixedSize(du.size(kWidthDu, kHeightDu));
+    // Today's layout is the smallest size; a larger window gives its extra
+    // width to the text fields and its extra height to the multi-line ones,
+    // the rows below them moving down.
+    setMinimumSize(du.size(kWidthDu, kHeightDu));
+    resize(minimumSize());
 
     auto* heading = new QLabel(
         QStringLiteral("These are texts used in the message windows in the game."), this);
-    heading->setGeometry(du.rect(7, 5, 320, 8));
+    growing_.place(heading, du.rect(7, 5, 320, 8), {});
 
     ok_ = new QPushButton(QString::fromUtf8(kOkButtonText), this);
     cancel_ = new QPushButton(QString::fromUtf8(kCancelButtonText), this);
     defaults_ = new QPushButton(QStringLiteral("Defaults"), this);
 
     const auto& fields = globalTextFields();
+    const double multiLineShare =
+        1.0 / static_cast<double>(std::max<std::ptrdiff_t>(
+                  1, std::count_if(fields.begin(), fields.end(),
+                                   [](const GlobalTextField& field) { return field.multiLine; })));
+    double down = 0;  // the share of extra height the fields above took
     for (std::size_t i = 0; i < fields.size(); ++i) {
         const GlobalTextField& info = fields[i];
         const int top = kFieldTopDu[i];
         auto* label = new QLabel(QString::fromUtf8(info.label), this);
-        label->setGeometry(du.rect(7, top + 3, 80, 8));
+        growing_.place(label, du.rect(7, top + 3, 80, 8), {0, down, 0, 0});
         QWidget* widget = nullptr;
         if (info.multiLine) {
             auto* edit = new QPlainTextEdit(this);
-            edit->setGeometry(du.rect(kFieldLeftDu, top, kFieldWidthDu, kMultiLineHeightDu));
+            growing_.place(edit, du.rect(kFieldLeftDu, top, kFieldWidthDu, kMultiLineHeightDu),
+                           {0, down, 1, multiLineShare});
+            down += multiLineShare;
             edit->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
             edit->setTabChangesFocus(true);
             makeEnterPressDefault(edit, ok_);
@@ -87,7 +100,8 @@ void GlobalTextsDialog::buildControls() {
             widget = edit;
         } else {
             auto* edit = new QLineEdit(this);
-            edit->setGeometry(du.rect(kFieldLeftDu, top, kFieldWidthDu, kSingleLineHeightDu));
+            growing_.place(edit, du.rect(kFieldLeftDu, top, kFieldWidthDu, kSingleLineHeightDu),
+                           {0, down, 1, 0});
             edit->setMaxLength(std::numeric_limits<int>::max());
             connect(edit, &QLineEdit::textChanged, this, [this] {
                 if (!updating_) {
@@ -102,23 +116,23 @@ void GlobalTextsDialog::buildControls() {
     }
 
     auto* languageLabel = new QLabel(QStringLiteral("Language:"), this);
-    languageLabel->setGeometry(du.rect(7, 308, 40, 8));
+    growing_.place(languageLabel, du.rect(7, 308, 40, 8), {0, 1, 0, 0});
     languages_ = new QComboBox(this);
     languages_->setObjectName(controlObjectName(1008));
     for (const char* name : kGlobalTextLanguages) {
         languages_->addItem(QString::fromUtf8(name));
     }
-    languages_->setGeometry(du.rect(49, 305, 100, 13));
+    growing_.place(languages_, du.rect(49, 305, 100, 13), {0, 1, 0, 0});
     languageLabel->setBuddy(languages_);
     connect(languages_, &QComboBox::currentIndexChanged, this,
             &GlobalTextsDialog::languageSelected);
 
     ok_->setObjectName(controlObjectName(1));
-    ok_->setGeometry(du.rect(167, 305, 50, 14));
+    growing_.place(ok_, du.rect(167, 305, 50, 14), {1, 1, 0, 0});
     cancel_->setObjectName(controlObjectName(2));
-    cancel_->setGeometry(du.rect(222, 305, 50, 14));
+    growing_.place(cancel_, du.rect(222, 305, 50, 14), {1, 1, 0, 0});
     defaults_->setObjectName(controlObjectName(1152));
-    defaults_->setGeometry(du.rect(277, 305, 50, 14));
+    growing_.place(defaults_, du.rect(277, 305, 50, 14), {1, 1, 0, 0});
     makeEnterPressFocusedButton(this, ok_);
     connect(ok_, &QPushButton::clicked, this, &GlobalTextsDialog::accept);
     connect(cancel_, &QPushButton::clicked, this, &GlobalTextsDialog::reject);
@@ -146,6 +160,11 @@ void GlobalTextsDialog::setFieldText(std::size_t position, const QString& text) 
     } else {
         static_cast<QPlainTextEdit*>(fields_[position])->setPlainText(text);
     }
+}
+
+void GlobalTextsDialog::resizeEvent(QResizeEvent* event) {
+    QDialog::resizeEvent(event);
+    growing_.grow(size() - minimumSize());
 }
 
 void GlobalTextsDialog::showTexts(const GlobalTextValues& texts) {

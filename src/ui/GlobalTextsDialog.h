@@ -66,6 +66,9 @@ public slots:
     void loadDefaults();
     void accept() override;
 
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+
 private:
     void buildControls();
     void languageSelected(int index);
@@ -83,6 +86,7 @@ private:
     DefaultsSource defaultsSource_;
     std::array<QWidget*, kGlobalTextFieldCount> fields_{};
     std::array<FieldText, kGlobalTextFieldCount> shown_;
+    GrowingLayout growing_;
     QComboBox* languages_ = nullptr;
     QPushButton* ok_ = nullptr;
     QPushButton* cancel_ = nullptr;

@@ -34,6 +34,7 @@
 #include "document/EditHistory.h"
 #include "document/EditorState.h"
 #include "platform/Prompts.h"
+#include "ui/DialogSupport.h"
 #include "ui/EditorDialogs.h"
 
 class QAction;
@@ -178,23 +179,9 @@ private:
     LoadStep load_;
     EditorDialogs& dialogs_;
 
-    // How a control follows the window's growth: the shares of the extra
-    // width and height by which it moves right and down and grows wider and
-    // taller.
-    struct Growth {
-        double right = 0;
-        double down = 0;
-        double wider = 0;
-        double taller = 0;
-    };
-    struct Placement {
-        QWidget* widget;
-        QRect base;  // at the smallest size
-        Growth growth;
-    };
     QWidget* client_ = nullptr;
     QSize baseClientSize_;
-    std::vector<Placement> placements_;
+    GrowingLayout growing_;
 
     QMenuBar* menuBar_ = nullptr;
     QActionGroup* languageGroup_ = nullptr;

@@ -121,9 +121,8 @@ void MainDialog::buildControls() {
     client_->installEventFilter(this);
     layout->addWidget(client_);
     QWidget* client = client_;
-    auto place = [&](QWidget* widget, const QRect& rect, Growth growth) {
-        widget->setGeometry(rect);
-        placements_.push_back({widget, rect, growth});
+    auto place = [this](QWidget* widget, const QRect& rect, Growth growth) {
+        growing_.place(widget, rect, growth);
     };
     // The left column (the lists) takes this share of the extra width; the
     // top half (career) and the bottom half (job) half the extra height each.
@@ -233,17 +232,7 @@ void MainDialog::buildControls() {
 }
 
 void MainDialog::placeControls() {
-    const int extraWidth = std::max(0, client_->width() - baseClientSize_.width());
-    const int extraHeight = std::max(0, client_->height() - baseClientSize_.height());
-    auto share = [](double part, int extra) { return static_cast<int>(part * extra); };
-    for (const Placement& placement : placements_) {
-        const QRect& base = placement.base;
-        const Growth& growth = placement.growth;
-        placement.widget->setGeometry(base.x() + share(growth.right, extraWidth),
-                                      base.y() + share(growth.down, extraHeight),
-                                      base.width() + share(growth.wider, extraWidth),
-                                      base.height() + share(growth.taller, extraHeight));
-    }
+    growing_.grow(client_->size() - baseClientSize_);
 }
 
 void MainDialog::addSystemMenuAbout() {

@@ -232,6 +232,19 @@ TEST_F(GlobalTextsDialogTest, OpensInUsEnglishWithTheTenEntries) {
     EXPECT_FALSE(dialog->changed());
 }
 
+TEST_F(GlobalTextsDialogTest, TheTextFieldsGrowWithTheDialog) {
+    open();
+    const QSize smallest = dialog->size();
+    const QRect single = dialog->field(0)->geometry();
+    const QRect multi = dialog->field(2)->geometry();
+    dialog->resize(smallest + QSize(200, 300));
+    EXPECT_EQ(dialog->field(0)->width(), single.width() + 200);
+    EXPECT_EQ(dialog->field(0)->height(), single.height());
+    EXPECT_GT(dialog->field(2)->height(), multi.height());
+    EXPECT_TRUE(dialog->rect().contains(dialog->defaultsButton()->geometry()));
+    EXPECT_GT(dialog->okButton()->y(), dialog->field(9)->geometry().bottom());
+}
+
 TEST_F(GlobalTextsDialogTest, SwitchingWithoutTypingAsksNothing) {
     open();
     choose(kFrench);
