@@ -371,29 +371,19 @@ bool FakeFileSystem::replaceFile(const std::string& from, const std::string& to)
 }
 
 std::vector<std::string> FakeFileSystem::listArchives(const std::string& folder) {
-    Normalised n = normalise(folder);
-    std::lock_guard<std::mutex> guard(state_->mutex);
-    std::vector<const State::FileEntry*> found;
-    for (const auto& [key, entry] : state_->files) {
-        if (parentOf(key) == n.key && endsWithFar(key)) {
-            found.push_back(&entry);
-        }
-    }
-    std::sort(found.begin(), found.end(),
-              [](const auto* a, const auto* b) { return a->order < b->order; });
-    std::vector<std::string> names;
-    for (const auto* entry : found) {
-        names.push_back(lastComponent(entry->display));
-    }
-    return names;
+    return filesIn(folder, true);
 }
 
 std::vector<std::string> FakeFileSystem::listFiles(const std::string& folder) {
+    return filesIn(folder, false);
+}
+
+std::vector<std::string> FakeFileSystem::filesIn(const std::string& folder, bool archivesOnly) {
     Normalised n = normalise(folder);
     std::lock_guard<std::mutex> guard(state_->mutex);
     std::vector<const State::FileEntry*> found;
     for (const auto& [key, entry] : state_->files) {
-        if (parentOf(key) == n.key) {
+        if (parentOf(key) == n.key && (!archivesOnly || endsWithFar(key))) {
             found.push_back(&entry);
         }
     }

@@ -84,6 +84,9 @@ public:
     struct State;
 
 private:
+    // The files directly in `folder`, in the order they were made; only
+    // FAR archives with `archivesOnly`.
+    std::vector<std::string> filesIn(const std::string& folder, bool archivesOnly);
     std::shared_ptr<State> state_;
 };
 
