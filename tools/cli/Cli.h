@@ -27,6 +27,8 @@ struct Command {
     std::string name;   // "list", "cat", ...
     std::string usage;  // shown by the usage text
     Handler handler;    // receives the arguments after the command words
+    std::string summary = {};  // one line for the command list
+    std::string help = {};     // what `help COMMAND` adds: arguments, options, output
 };
 
 // Registers a command at static-initialisation time.
