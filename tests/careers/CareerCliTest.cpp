@@ -10,7 +10,6 @@
 
 #include <nlohmann/json.hpp>
 
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include "careers/CareerDatabase.h"
@@ -25,14 +24,10 @@ namespace fs = std::filesystem;
 using test::Bytes;
 
 using test::CliResult;
+using test::pathWord;
 using test::readFileBytes;
-using test::shellQuoted;
+using test::runCli;
 using test::writeFileBytes;
-
-// Runs the tool with arguments that are already quoted for the shell.
-CliResult runCli(const std::string& arguments) {
-    return test::runShellCommand(std::string(JF_CLI_PATH) + " " + arguments, {});
-}
 
 class CareerCliTest : public ::testing::Test {
 protected:
@@ -57,7 +52,7 @@ protected:
 };
 
 TEST_F(CareerCliTest, DumpShowsTracksByPosition) {
-    CliResult run = runCli("careers dump " + shellQuoted(work_));
+    CliResult run = runCli({"careers", "dump", pathWord(work_)});
     ASSERT_EQ(run.exitCode, 0);
     nlohmann::json doc = nlohmann::json::parse(run.out);
     ASSERT_EQ(doc["tracks"].size(), 2u);
@@ -80,19 +75,19 @@ TEST_F(CareerCliTest, DumpShowsTracksByPosition) {
 TEST_F(CareerCliTest, DumpFailsWithoutCareers) {
     fs::path empty = folder_ / "Empty.iff";
     writeFileBytes(empty, test::buildCareerContainer({}));
-    EXPECT_EQ(runCli("careers dump " + shellQuoted(empty)).exitCode, 1);
-    EXPECT_EQ(runCli("careers dump").exitCode, 2);
-    EXPECT_EQ(runCli("careers dump " + shellQuoted(folder_ / "missing.iff")).exitCode, 1);
+    EXPECT_EQ(runCli({"careers", "dump", pathWord(empty)}).exitCode, 1);
+    EXPECT_EQ(runCli({"careers", "dump"}).exitCode, 2);
+    EXPECT_EQ(runCli({"careers", "dump", pathWord(folder_ / "missing.iff")}).exitCode, 1);
 }
 
 TEST_F(CareerCliTest, ResaveWritesPackedCareersAndTheJobNameCopy) {
     fs::path out = folder_ / "Resaved.iff";
     Bytes original = readFileBytes(work_);
-    CliResult run = runCli("careers resave " + shellQuoted(work_) + " " + shellQuoted(out));
+    CliResult run = runCli({"careers", "resave", pathWord(work_), pathWord(out)});
     ASSERT_EQ(run.exitCode, 0) << run.out;
     EXPECT_EQ(readFileBytes(work_), original);
 
-    CliResult copy = runCli("str dump " + shellQuoted(out) + " 1003");
+    CliResult copy = runCli({"str", "dump", pathWord(out), "1003"});
     ASSERT_EQ(copy.exitCode, 0);
     nlohmann::json doc = nlohmann::json::parse(copy.out);
     EXPECT_EQ(doc["form"], -3);
@@ -109,8 +104,8 @@ TEST_F(CareerCliTest, ResaveWritesPackedCareersAndTheJobNameCopy) {
     EXPECT_NE(reopened.view().find(kTypeStr, 1012), nullptr);
 
     // The dumps of both files agree.
-    CliResult before = runCli("careers dump " + shellQuoted(work_));
-    CliResult after = runCli("careers dump " + shellQuoted(out));
+    CliResult before = runCli({"careers", "dump", pathWord(work_)});
+    CliResult after = runCli({"careers", "dump", pathWord(out)});
     ASSERT_EQ(after.exitCode, 0);
     EXPECT_EQ(nlohmann::json::parse(before.out), nlohmann::json::parse(after.out));
 }
@@ -122,23 +117,23 @@ TEST_F(CareerCliTest, StrDumpForms) {
                              {kTypeStr, 2, 0x10, "", test::buildStrBody(-2, {{1, "t", "c"}})},
                              {kTypeStr, 3, 0x10, "", test::buildStrBody(-3, {{0, "bad", ""}})},
                          }));
-    CliResult countFirst = runCli("str dump " + shellQuoted(file) + " 1");
+    CliResult countFirst = runCli({"str", "dump", pathWord(file), "1"});
     ASSERT_EQ(countFirst.exitCode, 0);
     nlohmann::json doc = nlohmann::json::parse(countFirst.out);
     EXPECT_EQ(doc["form"], 0);
     EXPECT_EQ(doc["rows"][0][0]["text"], "ab");
     ASSERT_EQ(doc["rows"][0].size(), 20u);
 
-    CliResult comments = runCli("str dump " + shellQuoted(file) + " 2");
+    CliResult comments = runCli({"str", "dump", pathWord(file), "2"});
     ASSERT_EQ(comments.exitCode, 0);
     doc = nlohmann::json::parse(comments.out);
     EXPECT_EQ(doc["form"], -2);
     EXPECT_EQ(doc["rows"][0][0]["comment"], "c");
 
-    EXPECT_EQ(runCli("str dump " + shellQuoted(file) + " 3").exitCode, 1);
-    EXPECT_EQ(runCli("str dump " + shellQuoted(file) + " 4").exitCode, 1);
-    EXPECT_EQ(runCli("str dump " + shellQuoted(file) + " x").exitCode, 2);
-    EXPECT_EQ(runCli("str dump " + shellQuoted(file) + " 70000").exitCode, 2);
+    EXPECT_EQ(runCli({"str", "dump", pathWord(file), "3"}).exitCode, 1);
+    EXPECT_EQ(runCli({"str", "dump", pathWord(file), "4"}).exitCode, 1);
+    EXPECT_EQ(runCli({"str", "dump", pathWord(file), "x"}).exitCode, 2);
+    EXPECT_EQ(runCli({"str", "dump", pathWord(file), "70000"}).exitCode, 2);
 }
 
 }  // namespace

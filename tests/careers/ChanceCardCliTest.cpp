@@ -10,7 +10,6 @@
 
 #include <nlohmann/json.hpp>
 
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include "careers/ChanceCard.h"
@@ -26,8 +25,9 @@ namespace fs = std::filesystem;
 
 using test::Bytes;
 using test::CliResult;
+using test::pathWord;
 using test::readFileBytes;
-using test::shellQuoted;
+using test::runCli;
 using test::writeFileBytes;
 
 class ChanceCardCliTest : public ::testing::Test {
@@ -64,10 +64,7 @@ protected:
         fs::remove_all(folder_, ignored);
     }
 
-    CliResult run(const std::string& arguments) {
-        return test::runShellCommand(std::string(JF_CLI_PATH) + " " + arguments,
-                                     folder_ / "stderr.txt");
-    }
+    CliResult run(const test::ProgramArguments& arguments) { return runCli(arguments); }
 
     fs::path folder_;
     fs::path work_;
@@ -75,7 +72,7 @@ protected:
 };
 
 TEST_F(ChanceCardCliTest, DumpShowsCardsOptionsTextsAndFreeEntries) {
-    CliResult result = run("cards dump " + shellQuoted(work_) + " " + shellQuoted(portal_));
+    CliResult result = run({"cards", "dump", pathWord(work_), pathWord(portal_)});
     ASSERT_EQ(result.exitCode, 0) << result.err;
     const nlohmann::json doc = nlohmann::json::parse(result.out);
     ASSERT_EQ(doc["tracks"].size(), 2u);
@@ -104,22 +101,18 @@ TEST_F(ChanceCardCliTest, DumpShowsCardsOptionsTextsAndFreeEntries) {
 
 TEST_F(ChanceCardCliTest, PacksChooseTheRootTree) {
     CliResult result =
-        run("cards dump " + shellQuoted(work_) + " " + shellQuoted(portal_) + " --packs 0x21");
+        run({"cards", "dump", pathWord(work_), pathWord(portal_), "--packs", "0x21"});
     ASSERT_EQ(result.exitCode, 0) << result.err;
     const nlohmann::json doc = nlohmann::json::parse(result.out);
     EXPECT_EQ(doc["tracks"][0]["cards"][0]["items"], nlohmann::json::parse("[[4, 2, 311]]"));
     EXPECT_EQ(doc["tracks"][1]["cards"][2]["items"].size(), 0u);
 
-    EXPECT_EQ(run("cards dump " + shellQuoted(work_) + " " + shellQuoted(portal_) + " --packs 16")
-                  .exitCode,
+    EXPECT_EQ(run({"cards", "dump", pathWord(work_), pathWord(portal_), "--packs", "16"}).exitCode,
               0);
-    EXPECT_EQ(
-        run("cards dump " + shellQuoted(work_) + " " + shellQuoted(portal_) + " --packs").exitCode,
-        2);
-    EXPECT_EQ(run("cards dump " + shellQuoted(work_) + " " + shellQuoted(portal_) + " --packs x")
-                  .exitCode,
+    EXPECT_EQ(run({"cards", "dump", pathWord(work_), pathWord(portal_), "--packs"}).exitCode, 2);
+    EXPECT_EQ(run({"cards", "dump", pathWord(work_), pathWord(portal_), "--packs", "x"}).exitCode,
               2);
-    EXPECT_EQ(run("cards dump " + shellQuoted(work_)).exitCode, 2);
+    EXPECT_EQ(run({"cards", "dump", pathWord(work_)}).exitCode, 2);
 }
 
 TEST_F(ChanceCardCliTest, DumpFailsOnACardFileWithoutOptions) {
@@ -127,25 +120,22 @@ TEST_F(ChanceCardCliTest, DumpFailsOnACardFileWithoutOptions) {
     test::CardPortalRecipe recipe;
     recipe.withOptions = false;
     writeFileBytes(broken, test::buildCardPortal(recipe));
-    CliResult result = run("cards dump " + shellQuoted(work_) + " " + shellQuoted(broken));
+    CliResult result = run({"cards", "dump", pathWord(work_), pathWord(broken)});
     EXPECT_EQ(result.exitCode, 1);
     EXPECT_EQ(result.err, "Cannot load the Chance Cards!\n");
     EXPECT_EQ(result.out, "");
-    EXPECT_EQ(
-        run("cards dump " + shellQuoted(work_) + " " + shellQuoted(folder_ / "none.iff")).exitCode,
-        1);
+    EXPECT_EQ(run({"cards", "dump", pathWord(work_), pathWord(folder_ / "none.iff")}).exitCode, 1);
 }
 
 TEST_F(ChanceCardCliTest, ResaveRegeneratesTheTreesAndKeepsTheCards) {
     const fs::path out = folder_ / "Out.iff";
     const Bytes original = readFileBytes(portal_);
-    CliResult result = run("cards resave " + shellQuoted(work_) + " " + shellQuoted(portal_) + " " +
-                           shellQuoted(out));
+    CliResult result = run({"cards", "resave", pathWord(work_), pathWord(portal_), pathWord(out)});
     ASSERT_EQ(result.exitCode, 0) << result.err;
     EXPECT_EQ(readFileBytes(portal_), original);
 
-    CliResult before = run("cards dump " + shellQuoted(work_) + " " + shellQuoted(portal_));
-    CliResult after = run("cards dump " + shellQuoted(work_) + " " + shellQuoted(out));
+    CliResult before = run({"cards", "dump", pathWord(work_), pathWord(portal_)});
+    CliResult after = run({"cards", "dump", pathWord(work_), pathWord(out)});
     ASSERT_EQ(after.exitCode, 0) << after.err;
     EXPECT_EQ(nlohmann::json::parse(before.out), nlohmann::json::parse(after.out));
 
@@ -166,13 +156,11 @@ TEST_F(ChanceCardCliTest, ResaveRegeneratesTheTreesAndKeepsTheCards) {
 
     // Resaving the result changes nothing.
     const fs::path again = folder_ / "Again.iff";
-    ASSERT_EQ(run("cards resave " + shellQuoted(work_) + " " + shellQuoted(out) + " " +
-                  shellQuoted(again))
-                  .exitCode,
+    ASSERT_EQ(run({"cards", "resave", pathWord(work_), pathWord(out), pathWord(again)}).exitCode,
               0);
     EXPECT_EQ(readFileBytes(again), readFileBytes(out));
 
-    EXPECT_EQ(run("cards resave " + shellQuoted(work_) + " " + shellQuoted(portal_)).exitCode, 2);
+    EXPECT_EQ(run({"cards", "resave", pathWord(work_), pathWord(portal_)}).exitCode, 2);
 }
 
 }  // namespace

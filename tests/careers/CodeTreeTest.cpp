@@ -10,12 +10,12 @@
 
 #include <nlohmann/json.hpp>
 
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include "iff/IffFile.h"
 #include "platform/File.h"
 #include "platform/FileSystem.h"
+#include "support/CliRunner.h"
 #include "support/CodeTreeBuilders.h"
 
 namespace jf {
@@ -557,28 +557,6 @@ TEST(CodeTreeTest, AttachEncodeInPlaceAndSaveTo) {
 // --- command line -------------------------------------------------------------
 
 #ifdef JF_CLI_PATH
-struct CliResult {
-    int exitCode = -1;
-    std::string out;
-};
-
-CliResult runCli(const std::string& arguments) {
-    CliResult result;
-    std::string command = std::string(JF_CLI_PATH) + " " + arguments + " 2>/dev/null";
-    FILE* pipe = popen(command.c_str(), "r");
-    if (pipe == nullptr) {
-        return result;
-    }
-    char buffer[4096];
-    std::size_t n;
-    while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0) {
-        result.out.append(buffer, n);
-    }
-    int status = pclose(pipe);
-    result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return result;
-}
-
 TEST(CodeTreeTest, CliDumpsATree) {
     namespace fs = std::filesystem;
     fs::path path = fs::temp_directory_path() / ("jf-bhav-" + std::to_string(::getpid()) + ".iff");
@@ -600,7 +578,7 @@ TEST(CodeTreeTest, CliDumpsATree) {
         ASSERT_TRUE(table.writeContainerToPath(path.string(), view.slot()));
     }
 
-    CliResult ok = runCli("bhav dump " + path.string() + " 4124");
+    test::CliResult ok = test::runCli({"bhav", "dump", path.string(), "4124"});
     ASSERT_EQ(ok.exitCode, 0);
     nlohmann::json document = nlohmann::json::parse(ok.out);
     EXPECT_EQ(document["signature"], 0x8002);
@@ -617,13 +595,13 @@ TEST(CodeTreeTest, CliDumpsATree) {
               nlohmann::json::array({2, 1, 4, 3, 5, 6, 7, 8}));
     EXPECT_EQ(document["instructions"][1]["opcode"], 23);
 
-    EXPECT_EQ(runCli("bhav dump " + path.string() + " 0x101C").exitCode, 0);
-    EXPECT_EQ(runCli("bhav dump " + path.string() + " 4125").exitCode, 1);
-    EXPECT_EQ(runCli("bhav dump " + path.string() + " 999").exitCode, 1);
-    EXPECT_EQ(runCli("bhav dump " + path.string() + "-missing 4124").exitCode, 1);
-    EXPECT_EQ(runCli("bhav dump " + path.string()).exitCode, 2);
-    EXPECT_EQ(runCli("bhav dump " + path.string() + " 70000").exitCode, 2);
-    EXPECT_EQ(runCli("bhav dump " + path.string() + " x").exitCode, 2);
+    EXPECT_EQ(test::runCli({"bhav", "dump", path.string(), "0x101C"}).exitCode, 0);
+    EXPECT_EQ(test::runCli({"bhav", "dump", path.string(), "4125"}).exitCode, 1);
+    EXPECT_EQ(test::runCli({"bhav", "dump", path.string(), "999"}).exitCode, 1);
+    EXPECT_EQ(test::runCli({"bhav", "dump", path.string() + "-missing", "4124"}).exitCode, 1);
+    EXPECT_EQ(test::runCli({"bhav", "dump", path.string()}).exitCode, 2);
+    EXPECT_EQ(test::runCli({"bhav", "dump", path.string(), "70000"}).exitCode, 2);
+    EXPECT_EQ(test::runCli({"bhav", "dump", path.string(), "x"}).exitCode, 2);
     fs::remove(path);
 }
 #endif

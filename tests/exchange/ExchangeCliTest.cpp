@@ -9,7 +9,6 @@
 #include <string>
 #include <vector>
 
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include "careers/CareerDatabase.h"
@@ -24,8 +23,9 @@ namespace {
 namespace stdfs = std::filesystem;
 
 using test::CliResult;
+using test::pathWord;
 using test::readFileBytes;
-using test::shellQuoted;
+using test::runCli;
 using test::writeFileBytes;
 
 class ExchangeCliTest : public ::testing::Test {
@@ -50,10 +50,7 @@ protected:
     }
     stdfs::path work() const { return game_ / "ExpansionShared" / "Work.iff"; }
 
-    CliResult run(const std::string& arguments) {
-        return test::runShellCommand(std::string(JF_CLI_PATH) + " " + arguments,
-                                     folder_ / "stderr.txt");
-    }
+    CliResult run(const test::ProgramArguments& arguments) { return runCli(arguments); }
 
     // The internal career names of Work.iff by position.
     std::vector<std::string> careerNames() {
@@ -79,12 +76,12 @@ protected:
 
 TEST_F(ExchangeCliTest, ExportThenImportOverAnotherTrack) {
     const stdfs::path car = folder_ / "two.car";
-    CliResult exported = run("export " + shellQuoted(game_) + " 1 " + shellQuoted(car));
+    CliResult exported = run({"export", pathWord(game_), "1", pathWord(car)});
     ASSERT_EQ(exported.exitCode, 0) << exported.err;
     EXPECT_NE(exported.err.find("Successfully exported!"), std::string::npos);
     EXPECT_EQ(readChunks(readFileBytes(car)).size(), 8u);
 
-    CliResult imported = run("import " + shellQuoted(game_) + " " + shellQuoted(car) + " 2");
+    CliResult imported = run({"import", pathWord(game_), pathWord(car), "2"});
     ASSERT_EQ(imported.exitCode, 0) << imported.err;
     EXPECT_NE(imported.err.find("Successfully imported!"), std::string::npos);
     EXPECT_EQ(careerNames(), (std::vector<std::string>{"one", "two", "two"}));
@@ -92,35 +89,35 @@ TEST_F(ExchangeCliTest, ExportThenImportOverAnotherTrack) {
 
 TEST_F(ExchangeCliTest, BackupAndRestore) {
     const stdfs::path cbk = folder_ / "all.cbk";
-    CliResult backup = run("backup " + shellQuoted(game_) + " " + shellQuoted(cbk));
+    CliResult backup = run({"backup", pathWord(game_), pathWord(cbk)});
     ASSERT_EQ(backup.exitCode, 0) << backup.err;
     EXPECT_EQ(readChunks(readFileBytes(cbk)).size(), 23u);
 
     const stdfs::path car = folder_ / "one.car";
-    ASSERT_EQ(run("export " + shellQuoted(game_) + " 0 " + shellQuoted(car)).exitCode, 0);
-    ASSERT_EQ(run("import " + shellQuoted(game_) + " " + shellQuoted(car)).exitCode,
+    ASSERT_EQ(run({"export", pathWord(game_), "0", pathWord(car)}).exitCode, 0);
+    ASSERT_EQ(run({"import", pathWord(game_), pathWord(car)}).exitCode,
               0);  // position 0
-    ASSERT_EQ(run("import " + shellQuoted(game_) + " " + shellQuoted(car) + " 2").exitCode, 0);
+    ASSERT_EQ(run({"import", pathWord(game_), pathWord(car), "2"}).exitCode, 0);
     EXPECT_EQ(careerNames(), (std::vector<std::string>{"one", "two", "one"}));
 
-    CliResult restored = run("restore " + shellQuoted(game_) + " " + shellQuoted(cbk));
+    CliResult restored = run({"restore", pathWord(game_), pathWord(cbk)});
     ASSERT_EQ(restored.exitCode, 0) << restored.err;
     EXPECT_NE(restored.err.find("Successfully restored!"), std::string::npos);
     EXPECT_EQ(careerNames(), (std::vector<std::string>{"one", "two", "three"}));
 
     // import accepts a backup too, answering its question.
-    CliResult again = run("import " + shellQuoted(game_) + " " + shellQuoted(cbk));
+    CliResult again = run({"import", pathWord(game_), pathWord(cbk)});
     EXPECT_EQ(again.exitCode, 0) << again.err;
     EXPECT_NE(again.err.find("Are you sure you want to restore the careers?"), std::string::npos);
 }
 
 TEST_F(ExchangeCliTest, FailuresSaveNothing) {
     const stdfs::path car = folder_ / "one.car";
-    ASSERT_EQ(run("export " + shellQuoted(game_) + " 0 " + shellQuoted(car)).exitCode, 0);
+    ASSERT_EQ(run({"export", pathWord(game_), "0", pathWord(car)}).exitCode, 0);
     const Bytes before = readFileBytes(work());
 
     // restore refuses a single track.
-    CliResult notBackup = run("restore " + shellQuoted(game_) + " " + shellQuoted(car));
+    CliResult notBackup = run({"restore", pathWord(game_), pathWord(car)});
     EXPECT_EQ(notBackup.exitCode, 1);
     EXPECT_NE(notBackup.err.find("not a backup"), std::string::npos);
 
@@ -131,35 +128,31 @@ TEST_F(ExchangeCliTest, FailuresSaveNothing) {
     });
     const stdfs::path damaged = folder_ / "damaged.car";
     writeFileBytes(damaged, buildContainerBytes(chunks));
-    CliResult failed = run("import " + shellQuoted(game_) + " " + shellQuoted(damaged) + " 1");
+    CliResult failed = run({"import", pathWord(game_), pathWord(damaged), "1"});
     EXPECT_EQ(failed.exitCode, 1);
     EXPECT_NE(failed.err.find("Can't load the button resource!"), std::string::npos);
     EXPECT_EQ(readFileBytes(work()), before);
 
-    CliResult missing =
-        run("import " + shellQuoted(game_) + " " + shellQuoted(folder_ / "none.car"));
+    CliResult missing = run({"import", pathWord(game_), pathWord(folder_ / "none.car")});
     EXPECT_EQ(missing.exitCode, 1);
     EXPECT_NE(missing.err.find("Couldn't open this file!"), std::string::npos);
 
-    CliResult beyond = run("import " + shellQuoted(game_) + " " + shellQuoted(car) + " 3");
+    CliResult beyond = run({"import", pathWord(game_), pathWord(car), "3"});
     EXPECT_EQ(beyond.exitCode, 1);
     EXPECT_EQ(readFileBytes(work()), before);
 
-    EXPECT_EQ(run("export " + shellQuoted(game_) + " 7 " + shellQuoted(folder_ / "x.car")).exitCode,
-              1);
+    EXPECT_EQ(run({"export", pathWord(game_), "7", pathWord(folder_ / "x.car")}).exitCode, 1);
     EXPECT_FALSE(stdfs::exists(folder_ / "x.car"));
-    EXPECT_EQ(run("export " + shellQuoted(folder_ / "nogame") + " 0 " + shellQuoted(car)).exitCode,
-              1);
+    EXPECT_EQ(run({"export", pathWord(folder_ / "nogame"), "0", pathWord(car)}).exitCode, 1);
 }
 
 TEST_F(ExchangeCliTest, WrongUsage) {
-    EXPECT_EQ(run("export " + shellQuoted(game_)).exitCode, 2);
-    EXPECT_EQ(run("export " + shellQuoted(game_) + " x " + shellQuoted(folder_ / "a.car")).exitCode,
-              2);
-    EXPECT_EQ(run("backup " + shellQuoted(game_)).exitCode, 2);
-    EXPECT_EQ(run("import " + shellQuoted(game_)).exitCode, 2);
-    EXPECT_EQ(run("restore " + shellQuoted(game_) + " a b").exitCode, 2);
-    EXPECT_EQ(run("backup " + shellQuoted(game_) + " out --packs").exitCode, 2);
+    EXPECT_EQ(run({"export", pathWord(game_)}).exitCode, 2);
+    EXPECT_EQ(run({"export", pathWord(game_), "x", pathWord(folder_ / "a.car")}).exitCode, 2);
+    EXPECT_EQ(run({"backup", pathWord(game_)}).exitCode, 2);
+    EXPECT_EQ(run({"import", pathWord(game_)}).exitCode, 2);
+    EXPECT_EQ(run({"restore", pathWord(game_), "a", "b"}).exitCode, 2);
+    EXPECT_EQ(run({"backup", pathWord(game_), "out", "--packs"}).exitCode, 2);
 }
 
 }  // namespace

@@ -10,7 +10,6 @@
 
 #include <nlohmann/json.hpp>
 
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include "support/CliRunner.h"
@@ -24,14 +23,10 @@ namespace fs = std::filesystem;
 using Bytes = std::vector<std::uint8_t>;
 
 using test::CliResult;
+using test::pathWord;
 using test::readFileBytes;
-using test::shellQuoted;
+using test::runCli;
 using test::writeFileBytes;
-
-// Runs the tool with arguments that are already quoted for the shell.
-CliResult runCli(const std::string& arguments) {
-    return test::runShellCommand(std::string(JF_CLI_PATH) + " " + arguments, {});
-}
 
 class FarCliTest : public ::testing::Test {
 protected:
@@ -56,7 +51,7 @@ protected:
 };
 
 TEST_F(FarCliTest, ListsEntriesInDirectoryOrder) {
-    CliResult result = runCli("far list " + shellQuoted(archive_));
+    CliResult result = runCli({"far", "list", pathWord(archive_)});
     ASSERT_EQ(result.exitCode, 0);
     const nlohmann::json document = nlohmann::json::parse(result.out);
     const nlohmann::json expected = nlohmann::json::parse(R"({"entries": [
@@ -68,23 +63,20 @@ TEST_F(FarCliTest, ListsEntriesInDirectoryOrder) {
 
 TEST_F(FarCliTest, ExtractsTheEntryMatchingIgnoringCase) {
     const fs::path out = folder_ / "button.bmp";
-    CliResult result = runCli("far extract " + shellQuoted(archive_) +
-                              " 'CPANEL\\BUTTONS\\JOBICONMULTIBUTTON.BMP' " + shellQuoted(out));
+    CliResult result = runCli({"far", "extract", pathWord(archive_),
+                               "CPANEL\\BUTTONS\\JOBICONMULTIBUTTON.BMP", pathWord(out)});
     ASSERT_EQ(result.exitCode, 0);
     EXPECT_EQ(readFileBytes(out), (Bytes{'B', 'M', 0, 0xFF}));
 
     const fs::path second = folder_ / "second.bin";
-    ASSERT_EQ(
-        runCli("far extract " + shellQuoted(archive_) + " second " + shellQuoted(second)).exitCode,
-        0);
+    ASSERT_EQ(runCli({"far", "extract", pathWord(archive_), "second", pathWord(second)}).exitCode,
+              0);
     EXPECT_EQ(readFileBytes(second), (Bytes{7, 8, 9}));
 }
 
 TEST_F(FarCliTest, MissingEntryFailsWithoutWritingTheOutput) {
     const fs::path out = folder_ / "none.bin";
-    EXPECT_EQ(
-        runCli("far extract " + shellQuoted(archive_) + " 'nothing' " + shellQuoted(out)).exitCode,
-        1);
+    EXPECT_EQ(runCli({"far", "extract", pathWord(archive_), "nothing", pathWord(out)}).exitCode, 1);
     EXPECT_FALSE(fs::exists(out));
 }
 
@@ -94,17 +86,16 @@ TEST_F(FarCliTest, DamagedOrMissingArchiveFails) {
     bytes.pop_back();  // the name's last two bytes
     bytes.pop_back();
     writeFileBytes(damaged, bytes);
-    EXPECT_EQ(runCli("far list " + shellQuoted(damaged)).exitCode, 1);
-    EXPECT_EQ(runCli("far list " + shellQuoted(folder_ / "Missing.FAR")).exitCode, 1);
-    EXPECT_EQ(runCli("far extract " + shellQuoted(damaged) + " name " + shellQuoted(folder_ / "x"))
-                  .exitCode,
-              1);
+    EXPECT_EQ(runCli({"far", "list", pathWord(damaged)}).exitCode, 1);
+    EXPECT_EQ(runCli({"far", "list", pathWord(folder_ / "Missing.FAR")}).exitCode, 1);
+    EXPECT_EQ(
+        runCli({"far", "extract", pathWord(damaged), "name", pathWord(folder_ / "x")}).exitCode, 1);
 }
 
 TEST_F(FarCliTest, WrongArgumentCountIsAUsageError) {
-    EXPECT_EQ(runCli("far list").exitCode, 2);
-    EXPECT_EQ(runCli("far list " + shellQuoted(archive_) + " extra").exitCode, 2);
-    EXPECT_EQ(runCli("far extract " + shellQuoted(archive_) + " name").exitCode, 2);
+    EXPECT_EQ(runCli({"far", "list"}).exitCode, 2);
+    EXPECT_EQ(runCli({"far", "list", pathWord(archive_), "extra"}).exitCode, 2);
+    EXPECT_EQ(runCli({"far", "extract", pathWord(archive_), "name"}).exitCode, 2);
 }
 
 }  // namespace

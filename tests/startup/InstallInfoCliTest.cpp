@@ -1,6 +1,4 @@
 // The command-line tool's "info" command against a fake home folder.
-#include <sys/wait.h>
-
 #include <cstdio>
 #include <filesystem>
 
@@ -17,10 +15,11 @@ using test::ScratchFolder;
 
 using CliRun = test::CliResult;
 
-CliRun runInfo(const ScratchFolder& scratch, const std::string& environment,
-               const std::string& arguments = "") {
-    return test::runShellCommand("env -i " + environment + " " + JF_CLI_PATH + " info " + arguments,
-                                 scratch / "stderr.txt");
+CliRun runInfo(const test::ProgramEnvironment& environment,
+               const test::ProgramArguments& extra = {}) {
+    test::ProgramArguments arguments{"info"};
+    arguments.insert(arguments.end(), extra.begin(), extra.end());
+    return test::runCli(arguments, environment);
 }
 
 TEST(InstallInfoCliTest, ReportsTheInstallationOfTheWinePrefix) {
@@ -37,9 +36,8 @@ TEST(InstallInfoCliTest, ReportsTheInstallationOfTheWinePrefix) {
                  "\"EP5Installed\"=\"1\"\n"
                  "[Software\\\\Wow6432Node\\\\Quillmark\\\\Jobforge 2] 1700000000\n"
                  "\"ExpansionPacks\"=dword:00000003\n");
-    std::string env = "HOME=" + (scratch / "home") + " WINEPREFIX=" + (scratch / "prefix") +
-                      " XDG_CONFIG_HOME=" + (scratch / "config");
-    CliRun run = runInfo(scratch, env);
+    CliRun run = runInfo({"HOME=" + (scratch / "home"), "WINEPREFIX=" + (scratch / "prefix"),
+                          "XDG_CONFIG_HOME=" + (scratch / "config")});
     ASSERT_EQ(run.exitCode, 0) << run.err;
     nlohmann::json doc = nlohmann::json::parse(run.out);
     std::string driveC = std::filesystem::canonical(scratch / "prefix/drive_c").string();
@@ -53,7 +51,7 @@ TEST(InstallInfoCliTest, ReportsTheInstallationOfTheWinePrefix) {
 TEST(InstallInfoCliTest, FailsWithoutTheGame) {
     ScratchFolder scratch;
     scratch.folder("home");
-    CliRun run = runInfo(scratch, "HOME=" + (scratch / "home"));
+    CliRun run = runInfo({"HOME=" + (scratch / "home")});
     EXPECT_EQ(run.exitCode, 1);
     EXPECT_EQ(run.out, "");
     EXPECT_EQ(run.err, "Can't load SIMS registry info!\n");
@@ -65,7 +63,7 @@ TEST(InstallInfoCliTest, FindsTheLegacyCollectionWithoutAKey) {
     scratch.file("home/.local/share/Steam/steamapps/appmanifest_3314060.acf",
                  "\"AppState\" { \"installdir\" \"The Sims Legacy\" }");
     scratch.folder("home/.local/share/Steam/steamapps/common/The Sims Legacy/GameData");
-    CliRun run = runInfo(scratch, "HOME=" + (scratch / "home"));
+    CliRun run = runInfo({"HOME=" + (scratch / "home")});
     ASSERT_EQ(run.exitCode, 0) << run.err;
     nlohmann::json doc = nlohmann::json::parse(run.out);
     EXPECT_EQ(doc["gameDataFolder"], steam + "/steamapps/common/The Sims Legacy/");
@@ -75,7 +73,7 @@ TEST(InstallInfoCliTest, FindsTheLegacyCollectionWithoutAKey) {
 
 TEST(InstallInfoCliTest, RejectsArguments) {
     ScratchFolder scratch;
-    EXPECT_EQ(runInfo(scratch, "HOME=/nonexistent", "extra").exitCode, 2);
+    EXPECT_EQ(runInfo({"HOME=/nonexistent"}, {"extra"}).exitCode, 2);
 }
 
 }  // namespace

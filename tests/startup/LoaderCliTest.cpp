@@ -21,24 +21,23 @@ using test::ScratchFolder;
 
 using CliRun = test::CliResult;
 
-using test::shellQuoted;
+using test::pathWord;
 
 class LoaderCliTest : public ::testing::Test {
 protected:
     void SetUp() override {
         scratch.folder("home");
-        environment = "HOME=" + shellQuoted(scratch / "home") +
-                      " WINEPREFIX=" + shellQuoted(scratch / "prefix") +
-                      " XDG_CONFIG_HOME=" + shellQuoted(scratch / "config");
+        environment = {"HOME=" + pathWord(scratch / "home"),
+                       "WINEPREFIX=" + pathWord(scratch / "prefix"),
+                       "XDG_CONFIG_HOME=" + pathWord(scratch / "config")};
     }
 
-    CliRun run(const std::string& arguments) const {
-        return test::runShellCommand("env -i " + environment + " " + JF_CLI_PATH + " " + arguments,
-                                     scratch / "stderr.txt");
+    CliRun run(const test::ProgramArguments& arguments) const {
+        return test::runCli(arguments, environment);
     }
 
     std::string makeSample() {
-        CliRun made = run("make-sample " + shellQuoted(scratch / "prefix"));
+        CliRun made = run({"make-sample", pathWord(scratch / "prefix")});
         EXPECT_EQ(made.exitCode, 0) << made.err;
         const nlohmann::json doc = nlohmann::json::parse(made.out);
         return doc["gameDataFolder"].get<std::string>();
@@ -49,7 +48,7 @@ protected:
     }
 
     ScratchFolder scratch;
-    std::string environment;
+    test::ProgramEnvironment environment;
 };
 
 TEST_F(LoaderCliTest, DumpLoadsTheSampleInstallation) {
@@ -58,7 +57,7 @@ TEST_F(LoaderCliTest, DumpLoadsTheSampleInstallation) {
     EXPECT_TRUE(std::filesystem::is_symlink(scratch / "prefix/dosdevices/c:"));
     EXPECT_FALSE(std::filesystem::exists(game + "UIGraphics/cpanel"));
 
-    CliRun dump = run("dump");
+    CliRun dump = run({"dump"});
     ASSERT_EQ(dump.exitCode, 0) << dump.err;
     const nlohmann::json doc = nlohmann::json::parse(dump.out);
     EXPECT_EQ(doc["careerFile"], "Work.iff");
@@ -98,7 +97,7 @@ TEST_F(LoaderCliTest, DumpLoadsTheSampleInstallation) {
     EXPECT_FALSE(settingsWritten());
 
     // A game folder given directly loads the same tracks.
-    CliRun direct = run("dump " + shellQuoted(game) + " --packs 0x0F");
+    CliRun direct = run({"dump", pathWord(game), "--packs", "0x0F"});
     ASSERT_EQ(direct.exitCode, 0) << direct.err;
     const nlohmann::json directDoc = nlohmann::json::parse(direct.out);
     EXPECT_EQ(directDoc["tracks"], doc["tracks"]);
@@ -107,23 +106,23 @@ TEST_F(LoaderCliTest, DumpLoadsTheSampleInstallation) {
 
 TEST_F(LoaderCliTest, ResaveWritesWhatLoadsBackTheSame) {
     const std::string game = makeSample();
-    CliRun before = run("dump");
+    CliRun before = run({"dump"});
     ASSERT_EQ(before.exitCode, 0) << before.err;
     const auto stamp = std::filesystem::last_write_time(game + "ExpansionShared/Work.iff");
-    CliRun resave = run("resave");
+    CliRun resave = run({"resave"});
     ASSERT_EQ(resave.exitCode, 0) << resave.err;
     const nlohmann::json result = nlohmann::json::parse(resave.out);
     EXPECT_EQ(result["tracks"], kSampleTrackCount);
     EXPECT_EQ(result["chanceCardsSaved"], true);
     EXPECT_GE(std::filesystem::last_write_time(game + "ExpansionShared/Work.iff"), stamp);
-    CliRun after = run("dump");
+    CliRun after = run({"dump"});
     ASSERT_EQ(after.exitCode, 0) << after.err;
     EXPECT_EQ(nlohmann::json::parse(after.out), nlohmann::json::parse(before.out));
     EXPECT_FALSE(settingsWritten());
 }
 
 TEST_F(LoaderCliTest, VersionNamesTheProjectVersion) {
-    CliRun version = run("--version");
+    CliRun version = run({"--version"});
     EXPECT_EQ(version.exitCode, 0);
     EXPECT_EQ(version.out.rfind(std::string("jobforge3-cli ") + programVersion(), 0), 0u)
         << version.out;
@@ -131,7 +130,7 @@ TEST_F(LoaderCliTest, VersionNamesTheProjectVersion) {
 
 TEST_F(LoaderCliTest, AFailedLoadExitsWithTheLoadersMessage) {
     const std::string empty = scratch.folder("empty");
-    CliRun dump = run("dump " + shellQuoted(empty));
+    CliRun dump = run({"dump", pathWord(empty)});
     EXPECT_EQ(dump.exitCode, 1);
     EXPECT_EQ(dump.out, "");
     // The card file warning, then the fatal text as the last line.
@@ -140,17 +139,17 @@ TEST_F(LoaderCliTest, AFailedLoadExitsWithTheLoadersMessage) {
     ASSERT_GE(dump.err.size(), last.size());
     EXPECT_EQ(dump.err.substr(dump.err.size() - last.size()), last);
 
-    CliRun packs = run("dump " + shellQuoted(empty) + " --packs 0x0F");
+    CliRun packs = run({"dump", pathWord(empty), "--packs", "0x0F"});
     EXPECT_EQ(packs.exitCode, 1);
     EXPECT_NE(packs.err.find("Can't locate/open/load the Work.iff file!\n"), std::string::npos);
 
-    CliRun resave = run("resave " + shellQuoted(empty));
+    CliRun resave = run({"resave", pathWord(empty)});
     EXPECT_EQ(resave.exitCode, 1);
     EXPECT_FALSE(settingsWritten());
 }
 
 TEST_F(LoaderCliTest, WithoutTheGameTheRegistryErrorIsShown) {
-    CliRun dump = run("dump");
+    CliRun dump = run({"dump"});
     EXPECT_EQ(dump.exitCode, 1);
     EXPECT_EQ(dump.err, "Can't load SIMS registry info!\n");
 }
@@ -162,35 +161,35 @@ TEST_F(LoaderCliTest, RecoverRemovesWhatAnInterruptedSaveLeft) {
     const std::string game = makeSample();
     const std::string leftover = game + "GameData/Objects/CarPortal.iff.jf3tmp-77-1";
     test::writeFileBytes(leftover, {1, 2, 3});
-    CliRun dump = run("dump");
+    CliRun dump = run({"dump"});
     ASSERT_EQ(dump.exitCode, 0) << dump.err;
     EXPECT_NE(dump.err.find("An interrupted save was found in "), std::string::npos);
     EXPECT_NE(dump.err.find("run: jobforge3-cli recover "), std::string::npos);
     EXPECT_TRUE(std::filesystem::exists(leftover));
 
-    CliRun recover = run("recover " + shellQuoted(game));
+    CliRun recover = run({"recover", pathWord(game)});
     ASSERT_EQ(recover.exitCode, 0) << recover.err;
     EXPECT_EQ(recover.out,
               "{\n \"journal\": false,\n \"action\": \"undone\",\n \"removed\": [\n  " +
                   nlohmann::json(leftover).dump() + "\n ]\n}\n");
     EXPECT_FALSE(std::filesystem::exists(leftover));
-    CliRun again = run("recover " + shellQuoted(game));
+    CliRun again = run({"recover", pathWord(game)});
     EXPECT_EQ(nlohmann::json::parse(again.out),
               nlohmann::json::parse(R"({"journal": false, "action": "none", "removed": []})"));
 
     test::writeFileBytes(leftover, {1, 2, 3});
-    CliRun resave = run("resave");
+    CliRun resave = run({"resave"});
     ASSERT_EQ(resave.exitCode, 0) << resave.err;
     EXPECT_NE(resave.err.find(kRecoveryUndoneText), std::string::npos);
     EXPECT_FALSE(std::filesystem::exists(leftover));
-    EXPECT_EQ(run("recover").exitCode, 2);
+    EXPECT_EQ(run({"recover"}).exitCode, 2);
 }
 
 TEST_F(LoaderCliTest, WrongUsage) {
-    EXPECT_EQ(run("dump --packs").exitCode, 2);
-    EXPECT_EQ(run("dump a b").exitCode, 2);
-    EXPECT_EQ(run("dump --packs zz").exitCode, 2);
-    EXPECT_EQ(run("make-sample").exitCode, 2);
+    EXPECT_EQ(run({"dump", "--packs"}).exitCode, 2);
+    EXPECT_EQ(run({"dump", "a", "b"}).exitCode, 2);
+    EXPECT_EQ(run({"dump", "--packs", "zz"}).exitCode, 2);
+    EXPECT_EQ(run({"make-sample"}).exitCode, 2);
 }
 
 }  // namespace
