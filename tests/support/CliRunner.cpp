@@ -1,5 +1,10 @@
 #include "support/CliRunner.h"
 
+#ifdef _WIN32
+#include <windows.h>
+
+#include <thread>
+#else
 #include <fcntl.h>
 #include <poll.h>
 #include <sys/wait.h>
@@ -7,15 +12,147 @@
 
 #include <array>
 #include <cerrno>
-#include <fstream>
-#include <iterator>
 
 extern char** environ;
+#endif
+
+#include <fstream>
+#include <iterator>
 
 namespace jf::test {
 
 namespace {
 constexpr std::size_t kReadChunk = 65536;
+}  // namespace
+
+#ifdef _WIN32
+
+namespace {
+
+// Arguments and variables travel in the ANSI code page, the one the started
+// program's main() receives them in.
+std::wstring wide(const std::string& text) {
+    if (text.empty()) {
+        return std::wstring();
+    }
+    const int size = static_cast<int>(text.size());
+    const int needed = MultiByteToWideChar(CP_ACP, 0, text.data(), size, nullptr, 0);
+    std::wstring out(static_cast<std::size_t>(needed > 0 ? needed : 0), L'\0');
+    if (needed > 0) {
+        MultiByteToWideChar(CP_ACP, 0, text.data(), size, out.data(), needed);
+    }
+    return out;
+}
+
+// One word of a command line as the C runtime splits it again: quoted when
+// it is empty or holds blanks or quotes, with backslashes doubled only where
+// they precede a quote.
+void appendQuoted(std::wstring& line, const std::wstring& word) {
+    if (!word.empty() && word.find_first_of(L" \t\n\v\"") == std::wstring::npos) {
+        line += word;
+        return;
+    }
+    line += L'"';
+    std::size_t backslashes = 0;
+    for (wchar_t c : word) {
+        if (c == L'\\') {
+            ++backslashes;
+            continue;
+        }
+        line.append(c == L'"' ? backslashes * 2 + 1 : backslashes, L'\\');
+        backslashes = 0;
+        line += c;
+    }
+    line.append(backslashes * 2, L'\\');
+    line += L'"';
+}
+
+// Reads a pipe to its end.
+void readAll(HANDLE pipe, std::string& sink) {
+    std::vector<char> buffer(kReadChunk);
+    DWORD got = 0;
+    while (ReadFile(pipe, buffer.data(), static_cast<DWORD>(buffer.size()), &got, nullptr) &&
+           got > 0) {
+        sink.append(buffer.data(), got);
+    }
+}
+
+}  // namespace
+
+CliResult runProgram(const std::filesystem::path& program, const ProgramArguments& arguments,
+                     const std::optional<ProgramEnvironment>& environment) {
+    CliResult result;
+    const std::wstring programPath = program.wstring();
+    std::wstring line;
+    appendQuoted(line, programPath);
+    for (const std::string& word : arguments) {
+        line += L' ';
+        appendQuoted(line, wide(word));
+    }
+    std::wstring block;  // NAME=VALUE\0...\0
+    if (environment) {
+        for (const std::string& entry : *environment) {
+            block += wide(entry);
+            block += L'\0';
+        }
+        block += L'\0';
+    }
+
+    SECURITY_ATTRIBUTES inherit{sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
+    HANDLE outRead = nullptr;
+    HANDLE outWrite = nullptr;
+    HANDLE errRead = nullptr;
+    HANDLE errWrite = nullptr;
+    if (!CreatePipe(&outRead, &outWrite, &inherit, 0)) {
+        return result;
+    }
+    if (!CreatePipe(&errRead, &errWrite, &inherit, 0)) {
+        CloseHandle(outRead);
+        CloseHandle(outWrite);
+        return result;
+    }
+    // Only the writing ends go to the child.
+    SetHandleInformation(outRead, HANDLE_FLAG_INHERIT, 0);
+    SetHandleInformation(errRead, HANDLE_FLAG_INHERIT, 0);
+    HANDLE input = CreateFileW(L"NUL", GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit,
+                               OPEN_EXISTING, 0, nullptr);
+
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdInput = input;
+    startup.hStdOutput = outWrite;
+    startup.hStdError = errWrite;
+    PROCESS_INFORMATION process{};
+    const BOOL started = CreateProcessW(
+        programPath.c_str(), line.data(), nullptr, nullptr, TRUE, CREATE_UNICODE_ENVIRONMENT,
+        environment ? block.data() : nullptr, nullptr, &startup, &process);
+    CloseHandle(outWrite);
+    CloseHandle(errWrite);
+    if (input != INVALID_HANDLE_VALUE) {
+        CloseHandle(input);
+    }
+    if (started) {
+        // Both pipes are read at once, so that neither can fill and stall the child.
+        std::thread errReader(readAll, errRead, std::ref(result.err));
+        readAll(outRead, result.out);
+        errReader.join();
+        WaitForSingleObject(process.hProcess, INFINITE);
+        DWORD code = 0;
+        if (GetExitCodeProcess(process.hProcess, &code)) {
+            result.exitCode = static_cast<int>(code);
+        }
+        CloseHandle(process.hProcess);
+        CloseHandle(process.hThread);
+    }
+    CloseHandle(outRead);
+    CloseHandle(errRead);
+    return result;
+}
+
+#else  // POSIX
+
+namespace {
 constexpr int kExecFailedStatus = 127;
 
 // Reads both pipes until each reaches its end, so that neither side can
@@ -105,6 +242,8 @@ CliResult runProgram(const std::filesystem::path& program, const ProgramArgument
     result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     return result;
 }
+
+#endif
 
 void writeFileBytes(const std::filesystem::path& path, const std::vector<std::uint8_t>& bytes) {
     if (path.has_parent_path()) {

@@ -1,7 +1,14 @@
 // jobforge3-cli: the command-line companion of the editor.
+#include <algorithm>
 #include <cstdio>
 #include <iostream>
 #include <map>
+#include <tuple>
+
+#ifdef _WIN32
+#include <fcntl.h>
+#include <io.h>
+#endif
 
 #include "Cli.h"
 #include "platform/Version.h"
@@ -14,8 +21,15 @@ std::vector<Command>& registry() {
 }
 }  // namespace
 
+// Kept sorted by group, then name, so that the command list has the same
+// order on every build whatever order the linker runs the registrars in.
 Registrar::Registrar(Command command) {
-    registry().push_back(std::move(command));
+    std::vector<Command>& commands = registry();
+    const auto before = [](const Command& a, const Command& b) {
+        return std::tie(a.group, a.name) < std::tie(b.group, b.name);
+    };
+    commands.insert(std::upper_bound(commands.begin(), commands.end(), command, before),
+                    std::move(command));
 }
 
 nlohmann::json latin1(const std::string& bytes) {
@@ -92,6 +106,10 @@ bool parseUnsigned(const std::string& text, unsigned long& value) {
 
 int main(int argc, char** argv) {
     using namespace jf::cli;
+#ifdef _WIN32
+    // Raw bytes and JSON lines leave exactly as written: no CR before each LF.
+    _setmode(_fileno(stdout), _O_BINARY);
+#endif
     Args args(argv + 1, argv + argc);
     if (args.empty()) {
         return usage();
