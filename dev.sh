@@ -4,6 +4,8 @@
 #   ./dev.sh demo            build, make the sample installation, open the editor on it
 #   ./dev.sh bench           build optimised and run the benchmarks
 #   ./dev.sh fuzz [SECONDS]  build the fuzz targets with clang and run each for SECONDS (default 60)
+#   ./dev.sh windows         cross-build for Windows with mingw-w64, run the test suites and
+#                            the editor under Wine (tools/windows/windows.sh)
 set -euo pipefail
 cd "$(dirname "$0")"
 ROOT=$(pwd)
@@ -84,10 +86,30 @@ cmd_fuzz() {
     fuzz/run.sh "$seconds"
 }
 
+# The Windows build: mingw-w64, Wine, Xvfb, the sources of GoogleTest and of
+# Qt (fetched by tools/windows/build-qt.sh, which needs dpkg-dev).
+WINDOWS_PACKAGES=(g++-mingw-w64-x86-64-posix wine wine64 xvfb xauth googletest dpkg-dev zip)
+
+cmd_windows() {
+    need_packages "${PACKAGES[@]}" "${WINDOWS_PACKAGES[@]}"
+    tools/windows/windows.sh
+}
+
+# build/jobforge3-<version>-windows-x64.zip from the build cmd_windows made
+# (made first when missing); prints its path. Called by cmd_package.
+package_windows_zip() {
+    need_packages "${PACKAGES[@]}" "${WINDOWS_PACKAGES[@]}"
+    if [ ! -f build/windows-editor/src/ui/jobforge3.exe ]; then
+        tools/windows/windows.sh
+    fi
+    tools/windows/package-zip.sh
+}
+
 case "${1:-}" in
     test) cmd_test ;;
     demo) cmd_demo ;;
     bench) cmd_bench ;;
     fuzz) shift; cmd_fuzz "$@" ;;
-    *) echo "usage: $0 test|demo|bench|fuzz [SECONDS]" >&2; exit 2 ;;
+    windows) cmd_windows ;;
+    *) echo "usage: $0 test|demo|bench|fuzz [SECONDS]|windows" >&2; exit 2 ;;
 esac

@@ -560,6 +560,8 @@ bool makeSampleInstallation(const std::string& prefix, std::string* gameFolder) 
     if (error) {
         return false;
     }
+#ifndef _WIN32
+    // Wine's drive link; Windows has no such folder (nor a file named "c:").
     const stdfs::path devices = root / "dosdevices";
     stdfs::create_directories(devices, error);
     if (error) {
@@ -571,6 +573,7 @@ bool makeSampleInstallation(const std::string& prefix, std::string* gameFolder) 
     if (error) {
         return false;
     }
+#endif
     FileSystem& fs = systemFileSystem();
     const std::string registry = sampleSystemRegistry();
     if (!writeFileAtomically(fs, (root / "system.reg").string(),

@@ -47,8 +47,9 @@ bool writeSampleGameFiles(FileSystem& fs, const std::string& gameFolder,
 std::string sampleSystemRegistry();
 
 // Makes a Wine-prefix-shaped folder at `prefix` (a native path, created when
-// missing): system.reg, dosdevices/c: linked to ../drive_c, and the game's
-// files under drive_c/Program Files/Maxis/The Sims/. `gameFolder` (when not
+// missing): system.reg, dosdevices/c: linked to ../drive_c (not on Windows,
+// where no file may be named "c:"), and the game's files under
+// drive_c/Program Files/Maxis/The Sims/. `gameFolder` (when not
 // null) receives the game's data folder as a native path ending in '/'.
 // False on failure; what was made until then stays.
 bool makeSampleInstallation(const std::string& prefix, std::string* gameFolder = nullptr);
