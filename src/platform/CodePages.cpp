@@ -1,5 +1,6 @@
 // Code pages by language, and conversion to and from UTF-8: glibc iconv on
-// POSIX, the Win32 conversion functions on Windows.
+// POSIX, the Win32 conversion functions on Windows, with one decoding rule of
+// our own on top (below) where the two disagree.
 //
 // Both back ends may map a character to a "best fit" (glibc's CP932 turns
 // U+00A5 YEN SIGN into 0x5C, which reads back as a backslash), so fromUtf8
@@ -11,6 +12,8 @@
 #include <array>
 #include <climits>
 #include <cstddef>
+#include <map>
+#include <string>
 
 #ifdef _WIN32
 #include <windows.h>
@@ -19,7 +22,6 @@
 
 #include <cerrno>
 #include <new>
-#include <string>
 #include <vector>
 #endif
 
@@ -161,7 +163,7 @@ bool wideToUtf8(const std::wstring& wide, std::string& utf8) {
                                needed, nullptr, nullptr) == needed;
 }
 
-std::optional<std::string> decodeStrict(const std::string& bytes, int codePage) {
+std::optional<std::string> systemDecode(const std::string& bytes, int codePage) {
     std::wstring wide;
     std::string utf8;
     if (!toWide(bytes, static_cast<UINT>(codePage), wide) || !wideToUtf8(wide, utf8)) {
@@ -170,35 +172,7 @@ std::optional<std::string> decodeStrict(const std::string& bytes, int codePage) 
     return utf8;
 }
 
-std::string decodeLossy(const std::string& bytes, int codePage, bool& complete) {
-    if (std::optional<std::string> whole = decodeStrict(bytes, codePage)) {
-        complete = true;
-        return *whole;
-    }
-    // Walk character by character: one byte, else a double-byte pair, else
-    // a replacement for the one byte.
-    complete = false;
-    std::string out;
-    std::size_t at = 0;
-    while (at < bytes.size()) {
-        std::optional<std::string> piece = decodeStrict(bytes.substr(at, 1), codePage);
-        std::size_t used = 1;
-        if (!piece && at + 1 < bytes.size()) {
-            piece = decodeStrict(bytes.substr(at, 2), codePage);
-            used = 2;
-        }
-        if (piece) {
-            out += *piece;
-            at += used;
-        } else {
-            out += kReplacementCharacter;
-            ++at;
-        }
-    }
-    return out;
-}
-
-std::optional<std::string> encodeRaw(const std::string& utf8, int codePage) {
+std::optional<std::string> systemEncode(const std::string& utf8, int codePage) {
     if (utf8.empty()) {
         return std::string();
     }
@@ -305,15 +279,9 @@ private:
 
 thread_local ConverterCache converters;
 
-// Runs one conversion. Strict (replacement == nullptr): fails on the first
-// byte sequence that does not convert, and on any conversion that iconv
-// reports as irreversible. Lossy: appends `replacement` for each byte that
-// does not convert and skips it; `complete` tells whether none was skipped.
-std::optional<std::string> runIconv(const char* to, const char* from, const std::string& in,
-                                    const char* replacement, bool* complete) {
-    if (complete != nullptr) {
-        *complete = true;
-    }
+// Runs one strict conversion: fails on the first byte sequence that does not
+// convert, and on any conversion that iconv reports as irreversible.
+std::optional<std::string> runIconv(const char* to, const char* from, const std::string& in) {
     iconv_t cd = converters.get(to, from);
     if (cd == reinterpret_cast<iconv_t>(-1)) {
         return std::nullopt;
@@ -322,7 +290,6 @@ std::optional<std::string> runIconv(const char* to, const char* from, const std:
     char* inPointer = input.data();
     std::size_t inLeft = input.size();
     std::string out;
-    bool ok = true;
     bool flushing = false;
     while (true) {
         char buffer[kOutputChunk];
@@ -333,138 +300,267 @@ std::optional<std::string> runIconv(const char* to, const char* from, const std:
         const int error = errno;
         out.append(buffer, static_cast<std::size_t>(outPointer - buffer));
         if (result != static_cast<std::size_t>(-1)) {
-            if (result != 0 && replacement == nullptr) {
-                ok = false;  // irreversible: a substitute was written
-                break;
+            if (result != 0) {
+                return std::nullopt;  // irreversible: a substitute was written
             }
             if (flushing) {
-                break;
+                return out;
             }
             flushing = true;  // all input taken; write any final shift sequence
             continue;
         }
-        if (error == E2BIG) {
-            continue;
+        if (error != E2BIG) {
+            // EILSEQ (no such character) or EINVAL (sequence cut off at the end).
+            return std::nullopt;
         }
-        // EILSEQ (no such character) or EINVAL (sequence cut off at the end).
-        if (replacement == nullptr || inLeft == 0) {
-            ok = false;
-            break;
-        }
-        out += replacement;
-        if (complete != nullptr) {
-            *complete = false;
-        }
-        ++inPointer;
-        --inLeft;
-        iconv(cd, nullptr, nullptr, nullptr, nullptr);  // back to the initial state
     }
-    if (!ok) {
+}
+
+std::optional<std::string> systemDecode(const std::string& bytes, int codePage) {
+    return runIconv(kUtf8Name, iconvName(codePage), bytes);
+}
+
+std::optional<std::string> systemEncode(const std::string& utf8, int codePage) {
+    return runIconv(iconvName(codePage), kUtf8Name, utf8);
+}
+
+#endif
+
+// The project's own decoding rule, the same on every build whatever the
+// system converter thinks (glibc and Windows disagree on each point below):
+//
+// - A single-byte code page decodes byte by byte through one table: each
+//   byte is one character, so Hebrew points never merge with their letter
+//   into a presentation form (glibc's CP1255 merges them, Windows does not).
+// - A byte 0x80..0x9F that has no character, standing alone, is the C1
+//   control character of the same value (U+0080..U+009F) and encodes back to
+//   that byte, as on Windows: the gaps of the single-byte code pages and the
+//   lone byte 0x80 of code pages 932 and 949. glibc refuses them.
+// - Code page 1255 byte 0xCA is U+05BA HEBREW POINT HOLAM HASER FOR VAV, as
+//   on Windows (glibc's table predates it).
+// - Characters of the Private Use Area are refused: Windows maps the
+//   user-defined double-byte ranges there (glibc refuses those of 936, 949
+//   and 950 but maps those of 932), and no font of the game shows them.
+
+constexpr unsigned char kFirstC1 = 0x80;
+constexpr unsigned char kLastC1 = 0x9F;
+constexpr unsigned char kHebrewHolamHaserByte = 0xCA;
+constexpr char kHebrewHolamHaser[] = "\xD6\xBA";  // U+05BA in UTF-8
+constexpr char32_t kFirstPrivateUse = 0xE000;
+constexpr char32_t kLastPrivateUse = 0xF8FF;
+constexpr int kByteValues = 256;
+
+bool isSingleByte(int codePage) {
+    return codePage == kCodePageWesternEurope || codePage == kCodePageCentralEurope ||
+           codePage == kCodePageCyrillic || codePage == kCodePageHebrew ||
+           codePage == kCodePageThai;
+}
+
+// Double-byte code pages whose lone byte 0x80 is U+0080.
+bool hasLoneC1Byte(int codePage) {
+    return codePage == kCodePageJapanese || codePage == kCodePageKorean;
+}
+
+// The UTF-8 of a C1 control character.
+std::string c1Character(unsigned char byte) {
+    return std::string{static_cast<char>(0xC2), static_cast<char>(byte)};
+}
+
+// The characters of a single-byte code page: UTF-8 per byte ("" for none)
+// and the way back.
+struct ByteTable {
+    std::array<std::string, kByteValues> characters;
+    std::map<std::string, char> bytes;
+};
+
+ByteTable makeByteTable(int codePage) {
+    ByteTable table;
+    for (int value = kByteValues - 1; value >= 0; --value) {  // the lowest byte wins
+        const auto byte = static_cast<unsigned char>(value);
+        std::string character;
+        if (codePage == kCodePageHebrew && byte == kHebrewHolamHaserByte) {
+            character = kHebrewHolamHaser;
+        } else if (std::optional<std::string> decoded =
+                       systemDecode(std::string(1, static_cast<char>(byte)), codePage)) {
+            character = *decoded;
+        } else if (byte >= kFirstC1 && byte <= kLastC1) {
+            character = c1Character(byte);
+        }
+        if (!character.empty()) {
+            table.bytes[character] = static_cast<char>(byte);
+        }
+        table.characters[byte] = std::move(character);
+    }
+    return table;
+}
+
+// Built once, on first use (thread-safe).
+const ByteTable& byteTable(int codePage) {
+    static const ByteTable westernEurope = makeByteTable(kCodePageWesternEurope);
+    static const ByteTable centralEurope = makeByteTable(kCodePageCentralEurope);
+    static const ByteTable cyrillic = makeByteTable(kCodePageCyrillic);
+    static const ByteTable hebrew = makeByteTable(kCodePageHebrew);
+    static const ByteTable thai = makeByteTable(kCodePageThai);
+    switch (codePage) {
+        case kCodePageCentralEurope:
+            return centralEurope;
+        case kCodePageCyrillic:
+            return cyrillic;
+        case kCodePageHebrew:
+            return hebrew;
+        case kCodePageThai:
+            return thai;
+        default:
+            return westernEurope;
+    }
+}
+
+bool holdsPrivateUse(const std::string& utf8) {
+    std::size_t at = 0;
+    while (at < utf8.size()) {
+        std::size_t length = 1;
+        const char32_t point = nextCodePoint(utf8, at, length);
+        if (point >= kFirstPrivateUse && point <= kLastPrivateUse) {
+            return true;
+        }
+        at += point == kInvalidCodePoint ? 1 : length;
+    }
+    return false;
+}
+
+// A double-byte code page: the system converter, with the lone byte 0x80 of
+// 932 and 949 read as U+0080 at each character boundary.
+std::optional<std::string> decodeDoubleByte(const std::string& bytes, int codePage) {
+#ifdef _WIN32
+    // Windows reads the lone 0x80 so already.
+    std::optional<std::string> out = systemDecode(bytes, codePage);
+#else
+    std::optional<std::string> out;
+    if (!hasLoneC1Byte(codePage) || bytes.find(static_cast<char>(kFirstC1)) == std::string::npos) {
+        out = systemDecode(bytes, codePage);
+    } else {
+        // Character by character from each 0x80 on: a 0x80 that a lead byte
+        // takes as its trail belongs to that character.
+        out = std::string();
+        std::size_t at = 0;
+        while (at < bytes.size()) {
+            const std::size_t next = bytes.find(static_cast<char>(kFirstC1), at);
+            const std::size_t stop = next == std::string::npos ? bytes.size() : next;
+            std::optional<std::string> before = systemDecode(bytes.substr(at, stop - at), codePage);
+            if (before) {
+                *out += *before;
+                if (next != std::string::npos) {
+                    *out += c1Character(kFirstC1);
+                }
+                at = stop + 1;
+                continue;
+            }
+            // The run before the 0x80 ends in a lead byte: decode up to and
+            // with the pair, then go on after it.
+            std::optional<std::string> withPair =
+                stop < bytes.size() ? systemDecode(bytes.substr(at, stop + 1 - at), codePage)
+                                    : std::nullopt;
+            if (!withPair) {
+                return std::nullopt;
+            }
+            *out += *withPair;
+            at = stop + 1;
+        }
+    }
+#endif
+    if (out && holdsPrivateUse(*out)) {
         return std::nullopt;
     }
     return out;
 }
 
-// The five bytes that code page 1252 leaves unassigned. Windows maps each to
-// the C1 control character of the same value and back; glibc refuses them.
-// Doing the same here lets every 1252 byte string (internal names in
-// particular) decode and encode back unchanged, on both platforms.
-bool isCp1252Gap(unsigned char byte) {
-    return byte == 0x81 || byte == 0x8D || byte == 0x8F || byte == 0x90 || byte == 0x9D;
-}
-
-constexpr unsigned char kUtf8C1Lead = 0xC2;  // lead byte of U+0080..U+00BF
-
-// Decodes 1252, passing the gap bytes around iconv.
-std::optional<std::string> decodeCp1252(const std::string& bytes, const char* replacement,
-                                        bool* complete) {
-    if (complete != nullptr) {
-        *complete = true;
+std::optional<std::string> decodeStrict(const std::string& bytes, int codePage) {
+    if (!isSingleByte(codePage)) {
+        return decodeDoubleByte(bytes, codePage);
     }
+    const ByteTable& table = byteTable(codePage);
     std::string out;
-    std::size_t start = 0;
-    for (std::size_t at = 0; at <= bytes.size(); ++at) {
-        const bool end = at == bytes.size();
-        if (!end && !isCp1252Gap(static_cast<unsigned char>(bytes[at]))) {
-            continue;
+    out.reserve(bytes.size());
+    for (char c : bytes) {
+        const std::string& character = table.characters[static_cast<unsigned char>(c)];
+        if (character.empty()) {
+            return std::nullopt;
         }
-        if (at > start) {
-            bool segmentComplete = true;
-            std::optional<std::string> segment =
-                runIconv(kUtf8Name, "CP1252", bytes.substr(start, at - start), replacement,
-                         &segmentComplete);
-            if (!segment) {
-                return std::nullopt;
-            }
-            out += *segment;
-            if (!segmentComplete && complete != nullptr) {
-                *complete = false;
-            }
-        }
-        if (!end) {
-            out += static_cast<char>(kUtf8C1Lead);
-            out += bytes[at];
-        }
-        start = at + 1;
+        out += character;
     }
     return out;
 }
 
-std::optional<std::string> encodeCp1252(const std::string& utf8) {
+// Character by character: one byte, else a double-byte pair, else a
+// replacement for the one byte, going on with the next.
+std::string decodeLossy(const std::string& bytes, int codePage, bool& complete) {
+    if (std::optional<std::string> whole = decodeStrict(bytes, codePage)) {
+        complete = true;
+        return *whole;
+    }
+    complete = false;
     std::string out;
-    std::size_t start = 0;
-    for (std::size_t at = 0; at <= utf8.size(); ++at) {
-        const bool end = at == utf8.size();
-        const bool gap = !end && at + 1 < utf8.size() &&
-                         static_cast<unsigned char>(utf8[at]) == kUtf8C1Lead &&
-                         isCp1252Gap(static_cast<unsigned char>(utf8[at + 1]));
-        if (!end && !gap) {
-            continue;
+    std::size_t at = 0;
+    while (at < bytes.size()) {
+        std::optional<std::string> piece = decodeStrict(bytes.substr(at, 1), codePage);
+        std::size_t used = 1;
+        if (!piece && at + 1 < bytes.size()) {
+            piece = decodeStrict(bytes.substr(at, 2), codePage);
+            used = 2;
         }
-        if (at > start) {
-            std::optional<std::string> segment =
-                runIconv("CP1252", kUtf8Name, utf8.substr(start, at - start), nullptr, nullptr);
-            if (!segment) {
-                return std::nullopt;
-            }
-            out += *segment;
-        }
-        if (gap) {
-            out += utf8[at + 1];
+        if (piece) {
+            out += *piece;
+            at += used;
+        } else {
+            out += kReplacementCharacter;
             ++at;
         }
-        start = at + 1;
     }
     return out;
 }
 
-std::optional<std::string> decodeStrict(const std::string& bytes, int codePage) {
-    if (codePage == kCodePageWesternEurope) {
-        return decodeCp1252(bytes, nullptr, nullptr);
-    }
-    return runIconv(kUtf8Name, iconvName(codePage), bytes, nullptr, nullptr);
-}
-
-std::string decodeLossy(const std::string& bytes, int codePage, bool& complete) {
-    std::optional<std::string> out =
-        codePage == kCodePageWesternEurope
-            ? decodeCp1252(bytes, kReplacementCharacter, &complete)
-            : runIconv(kUtf8Name, iconvName(codePage), bytes, kReplacementCharacter, &complete);
-    if (!out) {
-        complete = false;
-        return std::string();
-    }
-    return *out;
-}
-
+// Encodes without checking the way back (fromUtf8 does).
 std::optional<std::string> encodeRaw(const std::string& utf8, int codePage) {
-    if (codePage == kCodePageWesternEurope) {
-        return encodeCp1252(utf8);
+    std::string out;
+    if (isSingleByte(codePage)) {
+        const ByteTable& table = byteTable(codePage);
+        std::size_t at = 0;
+        while (at < utf8.size()) {
+            std::size_t length = 0;
+            if (nextCodePoint(utf8, at, length) == kInvalidCodePoint) {
+                return std::nullopt;
+            }
+            const auto found = table.bytes.find(utf8.substr(at, length));
+            if (found == table.bytes.end()) {
+                return std::nullopt;
+            }
+            out += found->second;
+            at += length;
+        }
+        return out;
     }
-    return runIconv(iconvName(codePage), kUtf8Name, utf8, nullptr, nullptr);
+    if (!hasLoneC1Byte(codePage)) {
+        return systemEncode(utf8, codePage);
+    }
+    // U+0080 becomes the lone byte 0x80; the runs between go to the system.
+    const std::string loneC1 = c1Character(kFirstC1);
+    std::size_t at = 0;
+    while (at <= utf8.size()) {
+        const std::size_t next = utf8.find(loneC1, at);
+        const std::size_t stop = next == std::string::npos ? utf8.size() : next;
+        std::optional<std::string> run = systemEncode(utf8.substr(at, stop - at), codePage);
+        if (!run) {
+            return std::nullopt;
+        }
+        out += *run;
+        if (next == std::string::npos) {
+            break;
+        }
+        out += static_cast<char>(kFirstC1);
+        at = stop + loneC1.size();
+    }
+    return out;
 }
-
-#endif
 
 }  // namespace
 

@@ -64,10 +64,18 @@ const char* languageNameForSlot(int slot);
 
 // Decodes bytes of `codePage` into UTF-8. nullopt when the code page is not
 // one of those above, or when any byte sequence has no character in it
-// (including a double-byte lead byte cut off at the end). Every byte string
-// of code page 1252 decodes: its five unassigned bytes (0x81, 0x8D, 0x8F,
-// 0x90, 0x9D) become the control characters U+0081 etc., as Windows does,
-// and encode back to the same byte.
+// (including a double-byte lead byte cut off at the end). The same bytes
+// decode the same on every build, by one rule where the system converters
+// differ:
+// - a byte 0x80..0x9F without a character, standing alone, is the control
+//   character of the same value (U+0080..U+009F), as Windows reads it, and
+//   encodes back to that byte: the gaps of the single-byte code pages (so
+//   every byte string of code page 1252 decodes) and the lone 0x80 of 932
+//   and 949;
+// - each byte of a single-byte code page is one character (Hebrew points
+//   stay apart from their letters); 1255 byte 0xCA is U+05BA;
+// - the user-defined double-byte ranges, which would read as characters of
+//   the Private Use Area, have no character.
 std::optional<std::string> toUtf8(const std::string& bytes, int codePage);
 
 // For showing texts that may be damaged: decodes like toUtf8, but each byte

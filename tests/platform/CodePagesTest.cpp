@@ -140,7 +140,7 @@ TEST(CodePages, UndecodableBytesFailStrictDecoding) {
 
 TEST(CodePages, LossyDecodingReplacesAndReports) {
     bool complete = true;
-    EXPECT_EQ(toUtf8Lossy("a\x80"
+    EXPECT_EQ(toUtf8Lossy("a\xFF"
                           "b",
                           949, &complete),
               "a\xEF\xBF\xBD"
@@ -219,6 +219,58 @@ TEST(CodePages, EmptyAndLongTexts) {
     }
     EXPECT_EQ(fromUtf8(utf8, 932), std::optional<std::string>(bytes));
     EXPECT_EQ(toUtf8(bytes, 932), std::optional<std::string>(utf8));
+}
+
+// Where glibc and Windows read bytes differently, both builds follow the one
+// rule documented in platform/CodePages.h (the cases come from a sweep over
+// every byte and byte pair of each code page, tests/sweep).
+struct Disagreement {
+    int codePage;
+    const char* bytes;
+    std::optional<std::string> utf8;  // nullopt: no character
+};
+
+void PrintTo(const Disagreement& c, std::ostream* out) {
+    *out << "code page " << c.codePage << " bytes "
+         << ::testing::PrintToString(std::string(c.bytes));
+}
+
+class CodePageRule : public ::testing::TestWithParam<Disagreement> {};
+
+TEST_P(CodePageRule, DecodesTheSameOnEveryBuild) {
+    const Disagreement& c = GetParam();
+    EXPECT_EQ(toUtf8(c.bytes, c.codePage), c.utf8);
+    if (c.utf8) {
+        EXPECT_EQ(fromUtf8(*c.utf8, c.codePage), std::optional<std::string>(c.bytes));
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, CodePageRule,
+    ::testing::Values(
+        // Gaps of the single-byte code pages: the C1 control of the same value.
+        Disagreement{1250, "\x81", "\xC2\x81"}, Disagreement{1250, "\x98", "\xC2\x98"},
+        Disagreement{1251, "\x98", "\xC2\x98"}, Disagreement{1255, "\x8A", "\xC2\x8A"},
+        Disagreement{1255, "\x9F", "\xC2\x9F"}, Disagreement{874, "\x81", "\xC2\x81"},
+        Disagreement{874, "\x9F", "\xC2\x9F"}, Disagreement{1252, "\x9D", "\xC2\x9D"},
+        // The lone 0x80 of 932 and 949; as a 932 trail byte it stays part of
+        // its character (0x81 0x80 is the division sign).
+        Disagreement{949, "\x80", "\xC2\x80"}, Disagreement{932, "a\x80", "a\xC2\x80"},
+        Disagreement{932, "\x81\x80\x80", "\xC3\xB7\xC2\x80"},
+        // Hebrew: no merging of a letter and its point; 0xCA is holam haser.
+        Disagreement{1255, "\xE0\xC7", "\xD7\x90\xD6\xB7"},
+        Disagreement{1255, "\xF9\xD1", "\xD7\xA9\xD7\x81"}, Disagreement{1255, "\xCA", "\xD6\xBA"},
+        // User-defined double-byte ranges: no character.
+        Disagreement{936, "\xA1\x40", std::nullopt}, Disagreement{936, "\xFE\xFE", std::nullopt},
+        Disagreement{949, "\xC9\xA1", std::nullopt}, Disagreement{950, "\x81\x40", std::nullopt},
+        Disagreement{950, "\xFA\x40", std::nullopt}, Disagreement{932, "\xF0\x40", std::nullopt},
+        // Agreed refusals stay refusals.
+        Disagreement{1255, "\xFF", std::nullopt}, Disagreement{874, "\xDB", std::nullopt}));
+
+TEST(CodePageRule, LossyDecodingOfAUserDefinedPairReplacesItsLeadByte) {
+    bool complete = true;
+    EXPECT_EQ(toUtf8Lossy("\xA1\x40", 936, &complete), "\xEF\xBF\xBD@");
+    EXPECT_FALSE(complete);
 }
 
 }  // namespace
