@@ -10,6 +10,10 @@
 #include "platform/Version.h"
 #include "ui/EditorStartup.h"
 
+#ifdef _WIN32
+constexpr char kWindowsPlatform[] = "windows:fontengine=directwrite";
+#endif
+
 int main(int argc, char** argv) {
     // Answered before any window system is needed.
     for (int i = 1; i < argc; ++i) {
@@ -18,6 +22,14 @@ int main(int argc, char** argv) {
             return 0;
         }
     }
+#ifdef _WIN32
+    // Qt's default GDI font engine leaves the text of line edits blank under
+    // Wine; DirectWrite draws every text there and is Windows' own modern
+    // text engine. A -platform argument or QT_QPA_PLATFORM still decides.
+    if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) {
+        qputenv("QT_QPA_PLATFORM", kWindowsPlatform);
+    }
+#endif
     QApplication application(argc, argv);
     QApplication::setApplicationName(QString::fromUtf8(jf::kProgramCaption));
 

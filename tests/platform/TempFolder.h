@@ -2,8 +2,6 @@
 // A fresh folder under the system's temporary folder, removed with all its
 // contents when the object goes away.
 
-#include <stdlib.h>
-
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
@@ -13,18 +11,15 @@
 
 #include <gtest/gtest.h>
 
+#include "support/UniqueFolder.h"
+
 namespace jf::test {
 
 class TempFolder {
 public:
     TempFolder() {
-        std::string pattern =
-            (std::filesystem::temp_directory_path() / "jf3-platform-XXXXXX").string();
-        std::vector<char> buffer(pattern.begin(), pattern.end());
-        buffer.push_back('\0');
-        const char* made = ::mkdtemp(buffer.data());
-        EXPECT_NE(made, nullptr);
-        path_ = made != nullptr ? std::string(made) : std::string();
+        path_ = makeUniqueTempFolder("jf3-platform").string();
+        EXPECT_FALSE(path_.empty());
     }
     ~TempFolder() {
         std::error_code ignored;

@@ -1,8 +1,6 @@
 #pragma once
 // Temporary folders and files for the start-up tests.
 
-#include <unistd.h>
-
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -10,16 +8,15 @@
 
 #include <gtest/gtest.h>
 
+#include "support/UniqueFolder.h"
+
 namespace jf::test {
 
 class ScratchFolder {
 public:
     ScratchFolder() {
-        std::string pattern =
-            (std::filesystem::temp_directory_path() / "jf3-startup-XXXXXX").string();
-        const char* made = ::mkdtemp(pattern.data());
-        EXPECT_NE(made, nullptr);
-        path_ = made != nullptr ? made : "";
+        path_ = makeUniqueTempFolder("jf3-startup").string();
+        EXPECT_FALSE(path_.empty());
     }
     ~ScratchFolder() {
         std::error_code ec;
