@@ -1,11 +1,13 @@
 // The Windows registry store's write path, run under Wine by
 // tools/windows/windows.sh. HKEY_LOCAL_MACHINE and HKEY_CURRENT_USER are
 // redirected (RegOverridePredefKey) to scratch keys of the test's own, so the
-// prefix's real keys are never touched; a read-only handle stands for a
-// machine key that an ordinary user may not write.
+// prefix's real keys are never touched; a key whose access list allows only
+// reading stands for a machine key that an ordinary user may not write.
 #ifdef _WIN32
 
 #include <windows.h>
+// after windows.h
+#include <sddl.h>
 
 #include <string>
 
@@ -33,7 +35,7 @@ protected:
     void TearDown() override {
         RegOverridePredefKey(HKEY_LOCAL_MACHINE, nullptr);
         RegOverridePredefKey(HKEY_CURRENT_USER, nullptr);
-        for (HKEY key : {machine_, machineReadOnly_, user_}) {
+        for (HKEY key : {machine_, user_}) {
             if (key != nullptr) {
                 RegCloseKey(key);
             }
@@ -51,15 +53,22 @@ protected:
         return key;
     }
 
-    // The machine hive, writable or (like for an ordinary user) read only.
+    // The machine hive, holding our key writable or (like for an ordinary
+    // user) only readable: reading, deleting and changing the access list.
     void redirect(bool machineWritable) {
-        HKEY machine = machine_;
         if (!machineWritable) {
-            machineReadOnly_ = create("Machine", KEY_READ);
-            ASSERT_NE(machineReadOnly_, nullptr);
-            machine = machineReadOnly_;
+            HKEY own = nullptr;
+            ASSERT_EQ(RegCreateKeyExA(machine_, kOwnKey, 0, nullptr, REG_OPTION_NON_VOLATILE,
+                                      KEY_ALL_ACCESS, nullptr, &own, nullptr),
+                      ERROR_SUCCESS);
+            PSECURITY_DESCRIPTOR readOnly = nullptr;
+            ASSERT_TRUE(ConvertStringSecurityDescriptorToSecurityDescriptorA(
+                "D:(A;;KRSDWD;;;WD)", SDDL_REVISION_1, &readOnly, nullptr));
+            EXPECT_EQ(RegSetKeySecurity(own, DACL_SECURITY_INFORMATION, readOnly), ERROR_SUCCESS);
+            LocalFree(readOnly);
+            RegCloseKey(own);
         }
-        ASSERT_EQ(RegOverridePredefKey(HKEY_LOCAL_MACHINE, machine), ERROR_SUCCESS);
+        ASSERT_EQ(RegOverridePredefKey(HKEY_LOCAL_MACHINE, machine_), ERROR_SUCCESS);
         ASSERT_EQ(RegOverridePredefKey(HKEY_CURRENT_USER, user_), ERROR_SUCCESS);
     }
 
@@ -71,7 +80,6 @@ protected:
     }
 
     HKEY machine_ = nullptr;
-    HKEY machineReadOnly_ = nullptr;
     HKEY user_ = nullptr;
 };
 

@@ -54,6 +54,10 @@ CACHE=${JF_CACHE_DIR:-${XDG_CACHE_HOME:-$HOME/.cache}/jobforge3}
 PREFIX="$CACHE/qt-$QT_VERSION-mingw-static-$KEY"
 STAMP="$PREFIX/.complete"
 
+mkdir -p "$CACHE"
+# One build at a time per key: a second caller waits for the first to finish.
+exec 9>"$CACHE/qt-$QT_VERSION-$KEY.lock"
+flock 9
 if [ -f "$STAMP" ]; then
     echo "build-qt: using the cached Qt in $PREFIX" >&2
     echo "$PREFIX"
@@ -86,8 +90,8 @@ fi
 SRC_DIR=$(ls -d "$WORK"/qt6-base-*/ | head -n1)
 [ -f "$SRC_DIR/CMakeLists.txt" ] || die "no Qt source tree in $WORK"
 
+# A build cut short (the same options, by the key) goes on where it stopped.
 echo "build-qt: configuring Qt $QT_VERSION for mingw-w64 into $PREFIX" >&2
-rm -rf "$WORK/build"
 cmake -G Ninja -S "$SRC_DIR" -B "$WORK/build" \
     -DCMAKE_TOOLCHAIN_FILE="$TOOLCHAIN" \
     -DCMAKE_INSTALL_PREFIX="$PREFIX" \

@@ -8,21 +8,9 @@
 # loaded main window to build/windows-screenshot.png. Fails when the window
 # does not appear.
 set -euo pipefail
-cd "$(dirname "$0")/../.."
-ROOT=$(pwd)
-HERE="$ROOT/tools/windows"
-JOBS=${JOBS:-$(nproc 2>/dev/null || echo 2)}
-EDITOR_BUILD="$ROOT/build/windows-editor"
-GENERATOR="$ROOT/build/windows-host/tools/gen_default_texts/gen_default_texts"
-DEPS="$ROOT/build/windows-deps"
+source "$(dirname "$0")/common.sh"
+cd "$ROOT"
 SHOT="$ROOT/build/windows-screenshot.png"
-export WINEPREFIX="$ROOT/build/wine-prefix"
-export WINEDEBUG=-all
-export WINEDLLOVERRIDES="mscoree,mshtml="
-export WINEARCH=win64
-
-die() { echo "windows editor: $*" >&2; exit 1; }
-step() { echo "== windows: $*"; }
 
 [ -x "$GENERATOR" ] || die "no host-built gen_default_texts in $GENERATOR (run tools/windows/windows.sh)"
 [ -f "$WINEPREFIX/system.reg" ] || die "no Wine prefix in $WINEPREFIX (run tools/windows/windows.sh)"

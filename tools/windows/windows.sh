@@ -14,22 +14,8 @@
 # Exits non-zero with a message naming what failed; a suite that did not run
 # is never counted as passed.
 set -euo pipefail
-cd "$(dirname "$0")/../.."
-ROOT=$(pwd)
-HERE="$ROOT/tools/windows"
-JOBS=${JOBS:-$(nproc 2>/dev/null || echo 2)}
-TOOLCHAIN="$HERE/mingw-w64-x86_64.cmake"
-HOST_BUILD="$ROOT/build/windows-host"
-WIN_BUILD="$ROOT/build/windows"
-EDITOR_BUILD="$ROOT/build/windows-editor"
-DEPS="$ROOT/build/windows-deps"
-export WINEPREFIX="$ROOT/build/wine-prefix"
-export WINEDEBUG=-all
-export WINEDLLOVERRIDES="mscoree,mshtml="  # no Mono/Gecko install dialogs
-export WINEARCH=win64
-
-die() { echo "windows: $*" >&2; exit 1; }
-step() { echo "== windows: $*"; }
+source "$(dirname "$0")/common.sh"
+cd "$ROOT"
 
 require() {
     local tool=$1 package=$2
@@ -54,7 +40,6 @@ if [ ! -f "$HOST_BUILD/build.ninja" ]; then
         -DJF_BUILD_UI=OFF -DJF_BUILD_BENCH=OFF >/dev/null
 fi
 cmake --build "$HOST_BUILD" -j "$JOBS" --target gen_default_texts
-GENERATOR="$HOST_BUILD/tools/gen_default_texts/gen_default_texts"
 
 # 2. GoogleTest from Debian's sources, with the same toolchain; nlohmann_json
 # (headers only) beside it, so the cross build sees none of the host's headers.
