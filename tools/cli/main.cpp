@@ -107,8 +107,10 @@ bool parseUnsigned(const std::string& text, unsigned long& value) {
 int main(int argc, char** argv) {
     using namespace jf::cli;
 #ifdef _WIN32
-    // Raw bytes and JSON lines leave exactly as written: no CR before each LF.
+    // Raw bytes, JSON lines and messages leave exactly as written, the same
+    // bytes as on other systems: no CR before each LF.
     _setmode(_fileno(stdout), _O_BINARY);
+    _setmode(_fileno(stderr), _O_BINARY);
 #endif
     Args args(argv + 1, argv + argc);
     if (args.empty()) {
