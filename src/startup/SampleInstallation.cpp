@@ -581,7 +581,7 @@ bool makeSampleInstallation(const std::string& prefix, std::string* gameFolder) 
                              registry.size())) {
         return false;
     }
-    const std::string folder = game.string() + "/";
+    const std::string folder = (game / "").string();  // with a trailing separator
     if (!writeSampleGameFiles(fs, folder, kSampleInstalledPacks)) {
         return false;
     }

@@ -40,16 +40,17 @@ GAME="$WINEPREFIX/drive_c/Program Files/Maxis/The Sims"
 rm -rf "$GAME"
 mkdir -p "$(dirname "$GAME")"
 cp -r "$SAMPLE/drive_c/Program Files/Maxis/The Sims" "$GAME"
-# The game's 32-bit installer writes its key into the 32-bit registry view;
-# the values are the sample's own (system.reg uses the .reg value syntax).
+# The game's 32-bit installer writes its key into the 32-bit registry view,
+# which a 64-bit prefix keeps under Wow6432Node; the values are the sample's
+# own (system.reg uses the .reg value syntax).
+GAME_KEY='HKEY_LOCAL_MACHINE\Software\Wow6432Node\Maxis\The Sims'
 REG="$ROOT/build/windows-sample.reg"
 {
-    printf 'REGEDIT4\r\n\r\n[HKEY_LOCAL_MACHINE\\Software\\Maxis\\The Sims]\r\n'
+    printf 'REGEDIT4\r\n\r\n[%s]\r\n' "$GAME_KEY"
     grep '^"' "$SAMPLE/system.reg" | sed 's/$/\r/'
 } >"$REG"
-wine reg import "$(winepath -w "$REG")" /reg:32 >/dev/null 2>&1 || die "could not register the sample game"
-wine reg query 'HKLM\Software\Maxis\The Sims' /v SIMS_DATA /reg:32 >/dev/null 2>&1 \
-    || die "the sample game's key is not in the registry"
+wine reg import "$(winepath -w "$REG")" >/dev/null 2>&1 || die "could not register the sample game"
+wine reg query "$GAME_KEY" /v SIMS_DATA >/dev/null 2>&1 || die "the sample game's key is not in the registry"
 
 step "starting the editor under Xvfb"
 rm -f "$SHOT"
