@@ -97,11 +97,18 @@ TEST(KeyValuesTest, DeepNestingAndHugeInputStayBounded) {
 }
 
 // A fake Steam installation with two libraries.
-// A found folder as compared: exactly as spelled on POSIX; on Windows, where
-// the folders found join their parts with '\\', with every separator native.
+// A found folder as compared: exactly as spelled on POSIX; on Windows, whose
+// names compare ignoring case and where the folders found join their parts
+// with '\\', with native separators and ASCII letters in lower case.
 std::string nativeSpelling(const std::string& path) {
 #ifdef _WIN32
-    return std::filesystem::path(path).lexically_normal().string();
+    std::string spelling = std::filesystem::path(path).lexically_normal().string();
+    for (char& c : spelling) {
+        if (c >= 'A' && c <= 'Z') {
+            c = static_cast<char>(c - 'A' + 'a');
+        }
+    }
+    return spelling;
 #else
     return path;
 #endif
