@@ -99,7 +99,7 @@ cmd_windows() {
 # (made first when missing); prints its path. Called by cmd_package.
 package_windows_zip() {
     need_packages "${PACKAGES[@]}" "${WINDOWS_PACKAGES[@]}"
-    if [ ! -f build/windows-editor/src/ui/jobforge3.exe ]; then
+    if [ ! -f build/windows/src/ui/jobforge3.exe ]; then
         tools/windows/windows.sh
     fi
     tools/windows/package-zip.sh

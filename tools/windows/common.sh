@@ -6,7 +6,6 @@ JOBS=${JOBS:-$(nproc 2>/dev/null || echo 2)}
 TOOLCHAIN="$HERE/mingw-w64-x86_64.cmake"
 HOST_BUILD="$ROOT/build/windows-host"
 WIN_BUILD="$ROOT/build/windows"
-EDITOR_BUILD="$ROOT/build/windows-editor"
 DEPS="$ROOT/build/windows-deps"
 GENERATOR="$HOST_BUILD/tools/gen_default_texts/gen_default_texts"
 export WINEPREFIX="$ROOT/build/wine-prefix"

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # The Windows editor, proven under Wine (run by windows.sh after the test
 # suites): builds the static Qt when the cache lacks it, cross-builds
-# jobforge3.exe (and jobforge3-cli.exe) against it into build/windows-editor,
+# jobforge3.exe against it into build/windows (beside jobforge3-cli.exe),
 # installs the sample game in the Wine prefix as the game's installer would
 # (files under C:\Program Files\Maxis\The Sims, the game's key in the 32-bit
 # registry view), starts the editor under Xvfb and saves a screenshot of its
@@ -20,17 +20,14 @@ QT_PREFIX=$("$HERE/build-qt.sh" | tail -n1)
 [ -f "$QT_PREFIX/lib/cmake/Qt6/qt.toolchain.cmake" ] || die "the Qt build left no usable install in $QT_PREFIX"
 
 step "cross-building jobforge3.exe"
-if [ ! -f "$EDITOR_BUILD/build.ninja" ]; then
-    cmake -G Ninja -S "$ROOT" -B "$EDITOR_BUILD" \
-        -DCMAKE_TOOLCHAIN_FILE="$QT_PREFIX/lib/cmake/Qt6/qt.toolchain.cmake" \
-        -DQT_CHAINLOAD_TOOLCHAIN_FILE="$HERE/mingw-w64-x86_64.cmake" \
-        -DCMAKE_BUILD_TYPE=Release -DJF_WERROR=ON -DJF_BUILD_TESTS=OFF -DJF_BUILD_BENCH=OFF \
-        -DJF_DEFAULT_TEXTS_GENERATOR="$GENERATOR" \
-        -Dnlohmann_json_DIR="$DEPS/share/cmake/nlohmann_json"
-fi
-cmake --build "$EDITOR_BUILD" -j "$JOBS" --target jobforge3 jobforge3-cli
-EDITOR="$EDITOR_BUILD/src/ui/jobforge3.exe"
-CLI="$EDITOR_BUILD/tools/cli/jobforge3-cli.exe"
+# The build of windows.sh, now with the editor: its core is reused.
+[ -f "$WIN_BUILD/build.ninja" ] || die "no Windows build in $WIN_BUILD (run tools/windows/windows.sh)"
+cmake -S "$ROOT" -B "$WIN_BUILD" -DJF_BUILD_UI=ON \
+    -DCMAKE_PROJECT_INCLUDE="$HERE/qt-project-include.cmake" -DJF_WINDOWS_QT_PREFIX="$QT_PREFIX" \
+    -DQT_HOST_PATH=/usr -DQT_HOST_PATH_CMAKE_DIR=/usr/lib/x86_64-linux-gnu/cmake >/dev/null
+cmake --build "$WIN_BUILD" -j "$JOBS" --target jobforge3 jobforge3-cli
+EDITOR="$WIN_BUILD/src/ui/jobforge3.exe"
+CLI="$WIN_BUILD/tools/cli/jobforge3-cli.exe"
 
 step "installing the sample game in the Wine prefix"
 SAMPLE="$ROOT/build/windows-sample"

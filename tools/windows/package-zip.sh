@@ -1,18 +1,18 @@
 #!/usr/bin/env bash
 # Makes build/jobforge3-<version>-windows-x64.zip from the Windows build made
-# by windows.sh (build/windows-editor): the stripped static jobforge3.exe and
+# by windows.sh (build/windows): the stripped static jobforge3.exe and
 # jobforge3-cli.exe and a short README. Prints the path of the zip.
 set -euo pipefail
 cd "$(dirname "$0")/../.."
 ROOT=$(pwd)
-EDITOR="$ROOT/build/windows-editor/src/ui/jobforge3.exe"
-CLI="$ROOT/build/windows-editor/tools/cli/jobforge3-cli.exe"
+EDITOR="$ROOT/build/windows/src/ui/jobforge3.exe"
+CLI="$ROOT/build/windows/tools/cli/jobforge3-cli.exe"
 
 die() { echo "windows zip: $*" >&2; exit 1; }
 
 command -v zip >/dev/null || die "zip is missing (install the package zip)"
 command -v x86_64-w64-mingw32-strip >/dev/null || die "x86_64-w64-mingw32-strip is missing (package binutils-mingw-w64-x86-64)"
-[ -f "$EDITOR" ] && [ -f "$CLI" ] || die "no Windows build in build/windows-editor (run ./dev.sh windows)"
+[ -f "$EDITOR" ] && [ -f "$CLI" ] || die "no Windows build in build/windows (run ./dev.sh windows)"
 
 VERSION=$(sed -nE 's/^project\(Jobforge3 VERSION ([0-9.]+).*/\1/p' CMakeLists.txt)
 [ -n "$VERSION" ] || die "cannot read the version from CMakeLists.txt"

@@ -7,7 +7,7 @@
 #      cross-built into build/windows and run under Wine in a prefix of its
 #      own (build/wine-prefix); their totals are printed;
 #   4. a static Qt for mingw-w64 (tools/windows/build-qt.sh, cached), the
-#      editor jobforge3.exe cross-built against it into build/windows-editor,
+#      editor jobforge3.exe cross-built against it into build/windows,
 #      started under Wine and Xvfb on the sample installation, and a
 #      screenshot of its loaded main window saved to
 #      build/windows-screenshot.png.
