@@ -51,11 +51,29 @@ wine reg query "$GAME_KEY" /v SIMS_DATA >/dev/null 2>&1 || die "the sample game'
 
 step "starting the editor under Xvfb"
 rm -f "$SHOT"
+# The Wine server of the commands above knows no display; the editor must
+# start a new one that does.
+wineserver -k >/dev/null 2>&1 || true
+wineserver -w || true
+# An X server of our own on a free display (Wine did not start under
+# xvfb-run's authorisation here), stopped when the script ends.
+display=90
+while [ -e "/tmp/.X$display-lock" ] || [ -e "/tmp/.X11-unix/X$display" ]; do
+    display=$((display + 1))
+done
+Xvfb ":$display" -screen 0 1280x900x24 -nolisten tcp >/dev/null 2>&1 &
+XVFB_PID=$!
+trap 'kill "$XVFB_PID" 2>/dev/null || true' EXIT
+for _ in $(seq 50); do
+    [ -e "/tmp/.X11-unix/X$display" ] && break
+    sleep 0.2
+done
+[ -e "/tmp/.X11-unix/X$display" ] || die "Xvfb did not start on display :$display"
 # Line-edit text stays blank under Wine with Qt's GDI font engine; the
 # program uses DirectWrite (see src/ui/main.cpp).
 status=0
-JF_SCREENSHOT="$(winepath -w "$SHOT")" timeout 300 \
-    xvfb-run -a -s "-screen 0 1280x900x24" wine "$EDITOR" >"$ROOT/build/windows-editor.log" 2>&1 || status=$?
+DISPLAY=":$display" JF_SCREENSHOT="$(winepath -w "$SHOT")" timeout 300 \
+    wine "$EDITOR" </dev/null >"$ROOT/build/windows-editor.log" 2>&1 || status=$?
 wineserver -w || true
 if [ "$status" -ne 0 ] || [ ! -s "$SHOT" ]; then
     tail -n 20 "$ROOT/build/windows-editor.log" >&2 || true
