@@ -36,10 +36,10 @@ done
 # The manual pages come from the programs' own help texts.
 for program in jobforge3 jobforge3-cli; do
     page=$(zcat "$root/share/man/man1/$program.1.gz")
-    grep -q "^\.TH \"\?${program^^}\"\? 1 .*$version" <<<"$page" ||
+    grep -q "^\.TH .*\"$program $version\"" <<<"$page" ||
         fail "$program.1 has no title line naming version $version"
 done
-grep -q -- "--version" <(zcat "$root/share/man/man1/jobforge3.1.gz") ||
+grep -q "output version information and exit" <(zcat "$root/share/man/man1/jobforge3.1.gz") ||
     fail "jobforge3.1 lacks the options of jobforge3 --help"
 
 desktop="$root/share/applications/$app_id.desktop"
