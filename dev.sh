@@ -4,13 +4,16 @@
 #   ./dev.sh demo            build, make the sample installation, open the editor on it
 #   ./dev.sh bench           build optimised and run the benchmarks
 #   ./dev.sh fuzz [SECONDS]  build the fuzz targets with clang and run each for SECONDS (default 60)
+#   ./dev.sh package         build optimised, make the Debian package, check it with lintian
 set -euo pipefail
 cd "$(dirname "$0")"
 ROOT=$(pwd)
 JOBS=$(nproc 2>/dev/null || echo 2)
 
+# help2man writes the manual pages; desktop-file-utils, appstream and file
+# check the installed files.
 PACKAGES=(g++ cmake ninja-build pkg-config libgtest-dev libgmock-dev libbenchmark-dev
-          nlohmann-json3-dev qt6-base-dev)
+          nlohmann-json3-dev qt6-base-dev help2man desktop-file-utils appstream file)
 
 need_packages() {
     local missing=()
@@ -84,10 +87,36 @@ cmd_fuzz() {
     fuzz/run.sh "$seconds"
 }
 
+# The Debian package: build/jobforge3_<version>_<arch>.deb. dpkg-shlibdeps
+# (dpkg-dev) finds its dependencies; lintian errors fail the command.
+cmd_package() {
+    need_packages "${PACKAGES[@]}" dpkg-dev lintian
+    if [ ! -f build/release/build.ninja ]; then
+        cmake --preset release -DCMAKE_INSTALL_PREFIX=/usr
+    else
+        cmake build/release -DCMAKE_INSTALL_PREFIX=/usr >/dev/null
+    fi
+    cmake --build --preset release -j "$JOBS"
+    local staging="$ROOT/build/cpack"
+    rm -rf "$staging"
+    cpack --config build/release/CPackConfig.cmake -B "$staging"
+    local built=("$staging"/*.deb)
+    local deb="$ROOT/build/$(basename "${built[0]}")"
+    mv "${built[0]}" "$deb"
+    echo "== lintian"
+    lintian --fail-on error --display-level ">=warning" "$deb"
+    # The Windows zip, where the cross build is set up.
+    if declare -F package_windows_zip >/dev/null; then
+        package_windows_zip
+    fi
+    echo "Debian package: $deb"
+}
+
 case "${1:-}" in
     test) cmd_test ;;
     demo) cmd_demo ;;
     bench) cmd_bench ;;
     fuzz) shift; cmd_fuzz "$@" ;;
-    *) echo "usage: $0 test|demo|bench|fuzz [SECONDS]" >&2; exit 2 ;;
+    package) cmd_package ;;
+    *) echo "usage: $0 test|demo|bench|fuzz [SECONDS]|package" >&2; exit 2 ;;
 esac
