@@ -80,8 +80,9 @@ std::optional<int> translationLanguage(const PoFile& file, const std::string& ov
 // Checks every entry of `file` against the document for `language`: its
 // context must name a text that exists now (a track by its id, a job level
 // it has, a card with items and text, a global text) and appear once, and
-// its translation must be storable in the language's code page. Changes
-// nothing.
+// its translation must be storable in the language's code page. A file
+// whose header names a character set other than UTF-8 (or ASCII) is one
+// problem. Changes nothing.
 TranslationPlan planTranslation(const Document& document, const PoFile& file, int language);
 
 // Applies a plan without problems as one step "Import Translation" of the

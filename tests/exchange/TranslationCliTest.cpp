@@ -23,10 +23,7 @@ constexpr char kMsgfmt[] = "/usr/bin/msgfmt";
 class TranslationCliTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        scratch.folder("home");
-        environment = {"HOME=" + pathWord(scratch / "home"),
-                       "WINEPREFIX=" + pathWord(scratch / "prefix"),
-                       "XDG_CONFIG_HOME=" + pathWord(scratch / "config")};
+        environment = test::scratchEnvironment(scratch);
         const test::CliResult made = run({"make-sample", pathWord(scratch / "prefix")});
         ASSERT_EQ(made.exitCode, 0) << made.err;
         game = nlohmann::json::parse(made.out)["gameDataFolder"].get<std::string>();
