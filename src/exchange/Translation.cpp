@@ -367,12 +367,13 @@ TranslationPlan planTranslation(const Document& document, const PoFile& file, in
     // one text entry translated two ways.
     std::map<std::pair<bool, std::pair<std::size_t, std::size_t>>, std::string> planned;
     const int codePage = codePageForSlot(language);
-    const std::string contentType = lowerCase(poHeaderField(file.header, "Content-Type"));
-    if (const std::size_t at = contentType.find("charset="); at != std::string::npos) {
+    const std::string contentType = poHeaderField(file.header, "Content-Type");
+    if (const std::size_t at = lowerCase(contentType).find("charset="); at != std::string::npos) {
         const std::string charset = contentType.substr(at + 8);
-        // "charset" is the placeholder of an empty template.
-        if (charset != "utf_8" && charset != "utf8" && charset != "ascii" &&
-            charset != "us_ascii" && charset != "charset") {
+        const std::string wanted = lowerCase(charset);
+        // "CHARSET" is the placeholder of an empty template.
+        if (wanted != "utf_8" && wanted != "utf8" && wanted != "ascii" && wanted != "us_ascii" &&
+            wanted != "charset") {
             plan.problems.push_back("the file's header says charset=" + charset +
                                     "; save it as UTF-8");
             return plan;
