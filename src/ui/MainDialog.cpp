@@ -15,6 +15,7 @@
 #include "careers/CareerDatabase.h"
 #include "document/Document.h"
 #include "document/EditorSession.h"
+#include "exchange/Translation.h"
 #include "platform/CodePages.h"
 #include "platform/Messages.h"
 #include "startup/EditorCommands.h"
@@ -481,6 +482,17 @@ void MainDialog::exportCareer() {
 
 void MainDialog::backupCareers() {
     dialogs_.backupCareers(*this);
+}
+
+void MainDialog::exportTranslation() {
+    jf::exportTranslation(document_, prompts_, currentLanguage_);
+}
+
+void MainDialog::importTranslation() {
+    EditPlace place;
+    if (jf::importTranslation(document_, prompts_, &place) == ExchangeResult::Succeeded) {
+        showPlace(place);
+    }
 }
 
 // ---- Keys and closing ---------------------------------------------------------------------

@@ -132,6 +132,10 @@ public slots:
     void importCareers();
     void exportCareer();
     void backupCareers();
+    // File > Export translation (the window's language) and Import
+    // translation (one step; the window then shows the file's language).
+    void exportTranslation();
+    void importTranslation();
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
