@@ -66,6 +66,33 @@ LockOutcome lockWholeFile(int fd, bool exclusive) {
     return LockOutcome::Unsupported;
 }
 
+// Whether lockWholeFile would be refused, asked on a descriptor opened for
+// reading only (which may not take a write lock itself): open file
+// description locks are queried, flock locks tried (a lock granted here
+// goes with the descriptor when it is closed).
+bool lockWouldBeRefused(int fd, bool exclusive) {
+#ifdef F_OFD_GETLK
+    struct flock request {};
+    request.l_type = static_cast<short>(exclusive ? F_WRLCK : F_RDLCK);
+    request.l_whence = SEEK_SET;
+    request.l_start = 0;
+    request.l_len = 0;
+    request.l_pid = 0;
+    int rc;
+    do {
+        rc = ::fcntl(fd, F_OFD_GETLK, &request);
+    } while (rc != 0 && errno == EINTR);
+    if (rc == 0) {
+        return request.l_type != F_UNLCK;
+    }
+#endif
+    int rc2;
+    do {
+        rc2 = ::flock(fd, (exclusive ? LOCK_EX : LOCK_SH) | LOCK_NB);
+    } while (rc2 != 0 && errno == EINTR);
+    return rc2 != 0 && errno == EWOULDBLOCK;
+}
+
 // Closes a folder stream on every way out of a scope.
 class FolderStream {
 public:
@@ -389,6 +416,25 @@ bool PosixFileSystem::exists(const std::string& path) {
     std::string native = resolvePath(path);
     struct stat info {};
     return !native.empty() && ::stat(native.c_str(), &info) == 0;
+}
+
+bool PosixFileSystem::isInUse(const std::string& path, OpenMode mode) {
+    const std::string native = resolvePath(path);
+    if (native.empty()) {
+        return false;
+    }
+    int fd;
+    do {
+        fd = ::open(native.c_str(), O_RDONLY | O_CLOEXEC);
+    } while (fd < 0 && errno == EINTR);
+    if (fd < 0) {
+        return false;
+    }
+    struct stat info {};
+    const bool refused = ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) &&
+                         lockWouldBeRefused(fd, mode != OpenMode::Read);
+    closeDescriptor(fd);
+    return refused;
 }
 
 bool PosixFileSystem::isReadOnly(const std::string& path) {
