@@ -33,14 +33,22 @@ int closeDescriptor(int fd) {
 
 enum class LockOutcome { Locked, Refused, Unsupported };
 
-LockOutcome lockWholeFile(int fd, bool exclusive) {
 #ifdef F_OFD_SETLK
+// A lock request on the whole file, to the end however far the file grows.
+struct flock wholeFileRequest(bool exclusive) {
     struct flock request {};
     request.l_type = static_cast<short>(exclusive ? F_WRLCK : F_RDLCK);
     request.l_whence = SEEK_SET;
     request.l_start = 0;
-    request.l_len = 0;  // to the end, however far the file grows
+    request.l_len = 0;
     request.l_pid = 0;
+    return request;
+}
+#endif
+
+LockOutcome lockWholeFile(int fd, bool exclusive) {
+#ifdef F_OFD_SETLK
+    struct flock request = wholeFileRequest(exclusive);
     int rc;
     do {
         rc = ::fcntl(fd, F_OFD_SETLK, &request);
@@ -71,13 +79,8 @@ LockOutcome lockWholeFile(int fd, bool exclusive) {
 // description locks are queried, flock locks tried (a lock granted here
 // goes with the descriptor when it is closed).
 bool lockWouldBeRefused(int fd, bool exclusive) {
-#ifdef F_OFD_GETLK
-    struct flock request {};
-    request.l_type = static_cast<short>(exclusive ? F_WRLCK : F_RDLCK);
-    request.l_whence = SEEK_SET;
-    request.l_start = 0;
-    request.l_len = 0;
-    request.l_pid = 0;
+#ifdef F_OFD_SETLK
+    struct flock request = wholeFileRequest(exclusive);
     int rc;
     do {
         rc = ::fcntl(fd, F_OFD_GETLK, &request);

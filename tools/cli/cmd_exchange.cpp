@@ -23,9 +23,18 @@ std::string cannotLoadGameText(const std::string& folder) {
     return "Cannot load the game in " + folder;
 }
 
-// Splits the words and --packs; false after a usage line.
-bool parseOptions(const Args& args, CommandOptions& options) {
-    return parseCommandOptions(args, true, {}, options);
+// Splits the words and --packs and takes `minWords` to `maxWords` words;
+// false after a usage line.
+bool parseOptions(const Args& args, std::size_t minWords, std::size_t maxWords,
+                  CommandOptions& options) {
+    if (!parseCommandOptions(args, true, {}, options)) {
+        return false;
+    }
+    if (options.positional.size() < minWords || options.positional.size() > maxWords) {
+        usage();
+        return false;
+    }
+    return true;
 }
 
 // A game installation loaded as the editor loads it (for the commands that
@@ -89,11 +98,8 @@ public:
 
 int exportCommand(const Args& args) {
     CommandOptions options;
-    if (!parseOptions(args, options)) {
+    if (!parseOptions(args, 3, 3, options)) {
         return kExitUsage;
-    }
-    if (options.positional.size() != 3) {
-        return usage();
     }
     std::size_t position = 0;
     if (!parsePosition(options.positional[1], position)) {
@@ -122,11 +128,8 @@ int exportCommand(const Args& args) {
 
 int backupCommand(const Args& args) {
     CommandOptions options;
-    if (!parseOptions(args, options)) {
+    if (!parseOptions(args, 2, 2, options)) {
         return kExitUsage;
-    }
-    if (options.positional.size() != 2) {
-        return usage();
     }
     ConsolePrompts prompts;
     LoadedGame game(options.packs);
@@ -179,11 +182,8 @@ int importAndSave(const CommandOptions& options, std::optional<std::size_t> posi
 
 int importCommand(const Args& args) {
     CommandOptions options;
-    if (!parseOptions(args, options)) {
+    if (!parseOptions(args, 2, 3, options)) {
         return kExitUsage;
-    }
-    if (options.positional.size() < 2 || options.positional.size() > 3) {
-        return usage();
     }
     // The replace-career choice starts on the first row.
     std::size_t position = 0;
@@ -195,11 +195,8 @@ int importCommand(const Args& args) {
 
 int restoreCommand(const Args& args) {
     CommandOptions options;
-    if (!parseOptions(args, options)) {
+    if (!parseOptions(args, 2, 2, options)) {
         return kExitUsage;
-    }
-    if (options.positional.size() != 2) {
-        return usage();
     }
     return importAndSave(options, std::nullopt, true);
 }
