@@ -303,6 +303,10 @@ TEST_F(LoaderCliTest, AFileInUseIsNamed) {
             << blocked.err;
         EXPECT_EQ(blocked.err.find(kNoCareersFileText), std::string::npos);
     }
+    CliRun file = run({"careers", "dump", work});
+    EXPECT_EQ(file.exitCode, 1);
+    EXPECT_NE(file.err.find("the file is in use by another program"), std::string::npos)
+        << file.err;
     held.reset();
     EXPECT_EQ(run({"dump", game}).exitCode, 0);
 }

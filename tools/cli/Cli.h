@@ -54,9 +54,9 @@ int usage();
 int usageError(const std::string& message);
 
 // The failure lines the commands share.
-inline std::string cannotOpenText(const std::string& path) {
-    return "Cannot open " + path;
-}
+// "Cannot open PATH", or, when another program holds the file, the loader's
+// text saying it is in use.
+std::string cannotOpenText(const std::string& path);
 inline std::string cannotReadText(const std::string& path) {
     return "Cannot read " + path;
 }

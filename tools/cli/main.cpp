@@ -5,7 +5,9 @@
 #include <tuple>
 
 #include "Cli.h"
+#include "platform/FileSystem.h"
 #include "platform/Version.h"
+#include "startup/Loader.h"
 
 namespace jf::cli {
 namespace {
@@ -205,6 +207,14 @@ void printJson(const nlohmann::json& document) {
 void printOrderedJson(const nlohmann::ordered_json& document) {
     std::cout << document.dump(1) << '\n';
     std::cout.flush();
+}
+
+std::string cannotOpenText(const std::string& path) {
+    FileSystem& fs = systemFileSystem();
+    if (fs.isInUse(path, OpenMode::Read)) {
+        return fileInUseText(fs.nativePath(path));
+    }
+    return "Cannot open " + path;
 }
 
 int fail(const std::string& message) {
