@@ -10,7 +10,7 @@ ROOT=$(pwd)
 JOBS=$(nproc 2>/dev/null || echo 2)
 
 PACKAGES=(g++ cmake ninja-build pkg-config libgtest-dev libgmock-dev libbenchmark-dev
-          nlohmann-json3-dev qt6-base-dev)
+          nlohmann-json3-dev qt6-base-dev python3-jsonschema)
 
 need_packages() {
     local missing=()

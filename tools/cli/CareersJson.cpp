@@ -794,6 +794,7 @@ private:
             if (!given->is_array()) {
                 problem(at, "expected an array");
             } else {
+                const std::size_t problemsBeforeItems = problems_.size();
                 std::vector<CardItem> read;
                 for (std::size_t i = 0; i < given->size(); ++i) {
                     if (std::optional<CardItem> item =
@@ -803,7 +804,8 @@ private:
                 }
                 itemsChanged = read != card.items;
                 items = std::move(read);
-                if (itemsChanged && !items.empty() && soundItemCount(items) != 1) {
+                if (itemsChanged && problems_.size() == problemsBeforeItems && !items.empty() &&
+                    soundItemCount(items) != 1) {
                     problem(at, kOneSoundMessage);
                 }
             }
