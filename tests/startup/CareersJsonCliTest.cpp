@@ -132,6 +132,42 @@ TEST_F(CareersJsonCliTest, OneChangeIsExactlyThatChangeInDump) {
               test::readFileBytes(out("careers-icons/0-popup.bmp")));
 }
 
+// Card items in words become the stored numbers; a new card takes a text
+// entry; global options and texts are changed by their dialog names.
+TEST_F(CareersJsonCliTest, CardsAndGlobalsInWordsAreStoredAsTheEditorStoresThem) {
+    Json edited = exportJson("careers.json", {"--global"});
+    const nlohmann::json before = dump();
+    ASSERT_TRUE(before["tracks"][2]["cards"][4]["items"].empty());
+    edited["tracks"][2]["levels"][4]["chanceCard"] = {
+        {"items", Json::parse(R"([{"kind": "sound", "sound": "bad"},
+                                  {"kind": "skill", "skill": "logic", "mode": "subtract", "points": 7},
+                                  {"kind": "job", "target": "promotionLevel", "number": 3},
+                                  {"kind": "budget", "mode": "add", "amount": 250}])")},
+        {"texts", {{"Russian", "\u041f\u043b\u043e\u0445\u043e\u0439\n\u0434\u0435\u043d\u044c"}}}};
+    edited["globalOptions"]["schoolEndHour"] = 16;
+    edited["globalTexts"]["German"]["schoolBusName"] = "Bus";
+    const test::CliResult applied = apply(edited, "edited.json");
+    ASSERT_EQ(applied.exitCode, 0) << applied.err;
+
+    const nlohmann::json after = dump();
+    const nlohmann::json& card = after["tracks"][2]["cards"][4];
+    EXPECT_EQ(card["items"],
+              nlohmann::json::parse("[[4, 2, 311], [2, 1, 1179655], [3, 2, 3735555], "
+                                    "[1, 0, 250]]"));
+    const std::size_t entry = card["textIndex"].get<std::size_t>() - 1;
+    EXPECT_EQ(entry, before["freeEntries"][0]);
+    // Windows-1251 bytes shown as Latin-1, the line break stored as CR LF.
+    EXPECT_EQ(after["globalTexts"][entry][12],
+              "\u00cf\u00eb\u00ee\u00f5\u00ee\u00e9\r\n\u00e4\u00e5\u00ed\u00fc");
+    EXPECT_EQ(after["options"]["values"][3], 16);
+    EXPECT_EQ(after["globalTexts"][10][3], "Bus");
+    // Exported again, the card reads as it was written.
+    const Json again = exportJson("again.json", {"2"})["tracks"][0]["levels"][4]["chanceCard"];
+    EXPECT_EQ(again["items"], edited["tracks"][2]["levels"][4]["chanceCard"]["items"]);
+    EXPECT_EQ(again["texts"]["Russian"],
+              edited["tracks"][2]["levels"][4]["chanceCard"]["texts"]["Russian"]);
+}
+
 TEST_F(CareersJsonCliTest, RefusalsNameEveryProblemByPathAndSaveNothing) {
     Json edited = exportJson("careers.json");
     Json& level = edited["tracks"][2]["levels"][4];

@@ -665,16 +665,26 @@ private:
         }
     }
 
-    void carType(const Json& value, const std::string& path, JobLevel& edited) {
-        std::string names;
-        for (std::size_t i = 0; i < kCarTypeNames.size(); ++i) {
-            if (value.is_string() && value.get<std::string>() == kCarTypeNames[i]) {
-                edited.carType = carTypeForSelection(static_cast<int>(i), edited.carType);
-                return;
+    // The index of `given` (nullptr when missing) in `words`.
+    std::optional<std::size_t> wordIndex(const Json* given, const std::vector<std::string>& words,
+                                         const std::string& path) {
+        std::string list;
+        for (std::size_t i = 0; i < words.size(); ++i) {
+            if (given != nullptr && given->is_string() && given->get<std::string>() == words[i]) {
+                return i;
             }
-            names += std::string(i == 0 ? "\"" : ", \"") + kCarTypeNames[i] + "\"";
+            list += (i == 0 ? "\"" : ", \"") + words[i] + "\"";
         }
-        problem(path, "expected one of " + names);
+        problem(path,
+                given == nullptr ? "is missing (one of " + list + ")" : "expected one of " + list);
+        return std::nullopt;
+    }
+
+    void carType(const Json& value, const std::string& path, JobLevel& edited) {
+        const std::vector<std::string> names(kCarTypeNames.begin(), kCarTypeNames.end());
+        if (const std::optional<std::size_t> index = wordIndex(&value, names, path)) {
+            edited.carType = carTypeForSelection(static_cast<int>(*index), edited.carType);
+        }
     }
 
     // A card item in words (or as its three numbers).
@@ -697,21 +707,8 @@ private:
                         : std::nullopt;
         };
         // The index of the word `value[key]` in `words`.
-        auto wordOf = [&](const char* key,
-                          const std::vector<std::string>& words) -> std::optional<std::size_t> {
-            const Json* given = member(&value, key);
-            for (std::size_t i = 0; given != nullptr && i < words.size(); ++i) {
-                if (given->is_string() && given->get<std::string>() == words[i]) {
-                    return i;
-                }
-            }
-            std::string list;
-            for (const std::string& word : words) {
-                list += (list.empty() ? "\"" : ", \"") + word + "\"";
-            }
-            problem(join(path, key), given == nullptr ? "is missing (one of " + list + ")"
-                                                      : "expected one of " + list);
-            return std::nullopt;
+        auto wordOf = [&](const char* key, const std::vector<std::string>& words) {
+            return wordIndex(member(&value, key), words, join(path, key));
         };
         const std::vector<std::string> modes = {kModeAdd, kModeSubtract};
         if (kind->is_number_integer()) {
