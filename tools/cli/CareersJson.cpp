@@ -486,9 +486,13 @@ private:
         }
         const std::optional<std::int64_t> read =
             parseNumericField(*positionText, NumericKind::Integer);
-        if (!read || *read < 0 || static_cast<std::uint64_t>(*read) >= count) {
+        if (!read || *read < 0) {
+            problem(join(path, "position"), "expected a row of the career list, 0 or more");
+            return;
+        }
+        if (static_cast<std::uint64_t>(*read) >= count) {
             problem(join(path, "position"),
-                    oneLine(noSuchTrackText(read.value_or(0) < 0 ? 0 : read.value_or(0), count)));
+                    oneLine(noSuchTrackText(static_cast<std::size_t>(*read), count)));
             return;
         }
         const std::size_t position = static_cast<std::size_t>(*read);

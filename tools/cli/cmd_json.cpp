@@ -164,12 +164,15 @@ int exportJson(const Args& args) {
             return kExitFailed;
         }
     }
-    const std::string text = document.dump(2) + "\n";
+    // A path that is not UTF-8 cannot be named exactly; the file still
+    // gets written, with U+FFFD in its icon names.
+    const std::string text =
+        document.dump(2, ' ', false, nlohmann::json::error_handler_t::replace) + "\n";
     if (!writeBytes(fs, out, std::vector<std::uint8_t>(text.begin(), text.end()))) {
         return kExitFailed;
     }
-    nlohmann::ordered_json result = {{"file", out}, {"tracks", positions.size()}};
-    result["icons"] = folderMade ? nlohmann::ordered_json(iconPath) : nullptr;
+    nlohmann::ordered_json result = {{"file", latin1(out)}, {"tracks", positions.size()}};
+    result["icons"] = folderMade ? nlohmann::ordered_json(latin1(iconPath)) : nullptr;
     result["global"] = options.global && !session.state.chanceCardsDisabled;
     printOrderedJson(result);
     return kExitOk;
@@ -226,7 +229,7 @@ int applyJson(const Args& args) {
     }
     game.document.session().buttonIconFile.reset();
     game.document.session().popupIconFile.reset();
-    printOrderedJson({{"file", in}, {"changes", game.document.history().count()}});
+    printOrderedJson({{"file", latin1(in)}, {"changes", game.document.history().count()}});
     return kExitOk;
 }
 
