@@ -411,8 +411,10 @@ private:
         std::optional<std::string> bytes = fromUtf8(utf8, codePage);
         if (!bytes) {
             const std::string detail = oneLine(refusedCharacterDetail(utf8, language));
-            problem(path, "the text holds a character its language's code page cannot store (" +
-                              detail.substr(detail.find_first_not_of(' ')) + ")");
+            const std::size_t start = detail.find_first_not_of(' ');
+            problem(path,
+                    "the text holds a character its language's code page cannot store" +
+                        (start == std::string::npos ? "" : " (" + detail.substr(start) + ")"));
         }
         return bytes;
     }
