@@ -11,9 +11,11 @@ ROOT=$(pwd)
 JOBS=$(nproc 2>/dev/null || echo 2)
 
 # help2man writes the manual pages; desktop-file-utils, appstream and file
-# check the installed files; gettext's msgfmt checks translation files.
+# check the installed files; gettext's msgfmt checks translation files;
+# python3-jsonschema checks exported careers against their schema.
 PACKAGES=(g++ cmake ninja-build pkg-config libgtest-dev libgmock-dev libbenchmark-dev
-          nlohmann-json3-dev qt6-base-dev help2man desktop-file-utils appstream file gettext)
+          nlohmann-json3-dev qt6-base-dev help2man desktop-file-utils appstream file gettext
+          python3-jsonschema)
 
 need_packages() {
     local missing=()
