@@ -77,6 +77,22 @@ bool loadGameReadOnly(EditorSession& session, const std::string& gameDir, std::u
     return loadGame(session, installation, false, prompts);
 }
 
+LoadedDocument::LoadedDocument() : document(systemFileSystem(), settings) {}
+
+std::unique_ptr<LoadedDocument> loadDocument(const std::string& gameDir, std::uint32_t packs,
+                                             bool writes, Prompts& prompts) {
+    GameInstallation installation;
+    installation.gameDataFolder = gameFolderArgument(gameDir);
+    installation.installedPacks = packs;
+    installation.knownPacks = packs;
+    auto loaded = std::make_unique<LoadedDocument>();
+    if (!loadGame(loaded->document.session(), installation, writes, prompts)) {
+        fail("Cannot load the game in " + gameDir);
+        return nullptr;
+    }
+    return loaded;
+}
+
 int loadInstallation(const std::optional<std::string>& gameDir, std::optional<std::uint32_t> packs,
                      bool writes, LoadedInstallation& loaded) {
     loaded.systemStore = createSystemSettingsStore();

@@ -12,6 +12,7 @@
 #include <string>
 
 #include "Cli.h"
+#include "document/Document.h"
 #include "document/EditorSession.h"
 #include "document/GameInstallation.h"
 #include "platform/Prompts.h"
@@ -50,6 +51,22 @@ bool loadGame(EditorSession& session, const GameInstallation& installation, bool
 // expansion-pack question). Nothing in the folder is created or changed.
 bool loadGameReadOnly(EditorSession& session, const std::string& gameDir, std::uint32_t packs,
                       Prompts& prompts);
+
+// A document over a game a command loaded; its program settings live in
+// memory only.
+struct LoadedDocument {
+    MemorySettingsStore settings;
+    Document document;
+    LoadedDocument();
+};
+
+// GAMEDIR (as given, gameFolderArgument) with `packs` as the installed and
+// the known packs (no expansion-pack question), loaded into a new document:
+// as the editor loads when the command `writes`, else reading only (nothing
+// in the folder is created or changed). nullptr after a failure, its line
+// printed.
+std::unique_ptr<LoadedDocument> loadDocument(const std::string& gameDir, std::uint32_t packs,
+                                             bool writes, Prompts& prompts);
 
 // An installation loaded by loadInstallation, with what it was loaded
 // through: the program's settings are read but never written.

@@ -9,6 +9,7 @@
 #include "CareersJson.h"
 #include "Cli.h"
 #include "ConsolePrompts.h"
+#include "GameLoad.h"
 #include "careers/BmpFile.h"
 #include "careers/CareerDatabase.h"
 #include "document/Document.h"
@@ -55,36 +56,6 @@ bool parseOptions(const Args& args, bool globalAllowed, Options& options) {
     return true;
 }
 
-// A game installation and the document every change goes through.
-struct LoadedGame {
-    MemorySettingsStore settings;
-    Document document{systemFileSystem(), settings};
-};
-
-// The one place these commands load the game: deals with an interrupted
-// save in GAMEDIR (recovered when the command `writes`, else only reported)
-// and runs the editor's loading sequence. False with the failure printed.
-bool loadGame(LoadedGame& game, const std::string& gameDir, unsigned long packs, bool writes,
-              Prompts& prompts) {
-    const std::string folder = gameFolderArgument(gameDir);
-    if (!prepareGameFolder(folder, writes, prompts)) {
-        return false;
-    }
-    EditorSession& session = game.document.session();
-    session.state.installation.gameDataFolder = folder;
-    session.state.installation.installedPacks = static_cast<std::uint32_t>(packs);
-    // Known packs equal to the installed ones: no expansion-pack question.
-    session.state.installation.knownPacks = static_cast<std::uint32_t>(packs);
-    LoadRequest request;
-    request.folder = folder;
-    runLoader(request, session, prompts);
-    if (request.resultCode.load() != LoadResult::Ok) {
-        fail("Cannot load the game in " + gameDir);
-        return false;
-    }
-    return true;
-}
-
 // "careers.json" -> "careers-icons": the folder beside OUT.json for its icons.
 std::string iconFolderName(const std::string& outPath) {
     std::string name = paths::fileName(outPath);
@@ -118,11 +89,12 @@ int exportJson(const Args& args) {
         chosen.push_back(position);
     }
     ConsolePrompts prompts;
-    LoadedGame game;
-    if (!loadGame(game, options.positional[0], options.packs, false, prompts)) {
+    const std::unique_ptr<LoadedDocument> game = loadDocument(
+        options.positional[0], static_cast<std::uint32_t>(options.packs), false, prompts);
+    if (!game) {
         return kExitFailed;
     }
-    const EditorSession& session = game.document.session();
+    const EditorSession& session = game->document.session();
     const std::size_t count = session.database.trackCount();
     std::vector<std::size_t> positions;
     for (const unsigned long position : chosen) {
@@ -211,12 +183,13 @@ int applyJson(const Args& args) {
         return fail(in + ": not a JSON file: " + error.what());
     }
     ConsolePrompts prompts;
-    LoadedGame game;
-    if (!loadGame(game, options.positional[0], options.packs, true, prompts)) {
+    const std::unique_ptr<LoadedDocument> game = loadDocument(
+        options.positional[0], static_cast<std::uint32_t>(options.packs), true, prompts);
+    if (!game) {
         return kExitFailed;
     }
     const std::vector<std::string> problems =
-        applyCareersJson(game.document, input, paths::folderOf(in));
+        applyCareersJson(game->document, input, paths::folderOf(in));
     if (!problems.empty()) {
         for (const std::string& problem : problems) {
             std::cerr << problem << '\n';
@@ -224,12 +197,12 @@ int applyJson(const Args& args) {
         return fail("Nothing was saved: " + std::to_string(problems.size()) +
                     (problems.size() == 1 ? " problem" : " problems") + " in " + in + ".");
     }
-    if (!saveDocument(game.document, prompts)) {
+    if (!saveDocument(game->document, prompts)) {
         return kExitFailed;
     }
-    game.document.session().buttonIconFile.reset();
-    game.document.session().popupIconFile.reset();
-    printOrderedJson({{"file", latin1(in)}, {"changes", game.document.history().count()}});
+    game->document.session().buttonIconFile.reset();
+    game->document.session().popupIconFile.reset();
+    printOrderedJson({{"file", latin1(in)}, {"changes", game->document.history().count()}});
     return kExitOk;
 }
 

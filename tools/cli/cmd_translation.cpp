@@ -7,6 +7,7 @@
 
 #include "Cli.h"
 #include "ConsolePrompts.h"
+#include "GameLoad.h"
 #include "document/Document.h"
 #include "exchange/Translation.h"
 #include "platform/CodePages.h"
@@ -50,37 +51,6 @@ bool parseOptions(const Args& args, Options& options, bool takesLanguage) {
     return true;
 }
 
-// A document over the game, loaded as the editor loads it.
-struct LoadedGame {
-    MemorySettingsStore settings;
-    Document document{systemFileSystem(), settings};
-};
-
-// The one place these commands load the game: first an interrupted save
-// there is dealt with (recovered when the command `writes`), then the
-// loading sequence runs. nullptr, the failure printed, when either fails.
-std::unique_ptr<LoadedGame> loadGame(const std::string& gameDir, unsigned long packs, bool writes,
-                                     Prompts& prompts) {
-    const std::string folder = gameFolderArgument(gameDir);
-    if (!prepareGameFolder(folder, writes, prompts)) {
-        return nullptr;
-    }
-    auto game = std::make_unique<LoadedGame>();
-    EditorSession& session = game->document.session();
-    session.state.installation.gameDataFolder = folder;
-    session.state.installation.installedPacks = static_cast<std::uint32_t>(packs);
-    // Known packs equal to the installed ones: no expansion-pack question.
-    session.state.installation.knownPacks = static_cast<std::uint32_t>(packs);
-    LoadRequest request;
-    request.folder = folder;
-    runLoader(request, session, prompts);
-    if (request.resultCode.load() != LoadResult::Ok) {
-        fail("Cannot load the game in " + gameDir);
-        return nullptr;
-    }
-    return game;
-}
-
 int exportPo(const Args& args) {
     Options options;
     if (!parseOptions(args, options, false) || options.positional.size() != 3) {
@@ -92,8 +62,8 @@ int exportPo(const Args& args) {
         return usage();
     }
     ConsolePrompts prompts;
-    const std::unique_ptr<LoadedGame> game =
-        loadGame(options.positional[0], options.packs, false, prompts);
+    const std::unique_ptr<LoadedDocument> game = loadDocument(
+        options.positional[0], static_cast<std::uint32_t>(options.packs), false, prompts);
     if (!game) {
         return kExitFailed;
     }
@@ -136,8 +106,8 @@ int importPo(const Args& args) {
     }
     const std::string& path = options.positional[1];
     ConsolePrompts prompts;
-    const std::unique_ptr<LoadedGame> game =
-        loadGame(options.positional[0], options.packs, true, prompts);
+    const std::unique_ptr<LoadedDocument> game = loadDocument(
+        options.positional[0], static_cast<std::uint32_t>(options.packs), true, prompts);
     if (!game) {
         return kExitFailed;
     }
