@@ -106,6 +106,7 @@ inline constexpr int kExport = 32792;
 inline constexpr int kBackup = 32793;
 inline constexpr int kGlobalOptions = 32799;
 inline constexpr int kGlobalTexts = 32800;
+inline constexpr int kUserGuide = 32801;
 inline constexpr int kSave = 57603;
 inline constexpr int kUndo = 57643;
 inline constexpr int kRedo = 57644;

@@ -2,6 +2,7 @@
 
 #include <QString>
 #include <QTimer>
+#include <cstdio>
 
 #include "document/Document.h"
 #include "document/EditorSession.h"
@@ -13,7 +14,9 @@
 #include "startup/Startup.h"
 #include "ui/LoadingDialog.h"
 #include "ui/QtPrompts.h"
+#include "ui/ScreenshotTour.h"
 #include "ui/StandardDialogs.h"
+#include "ui/StartupProbe.h"
 
 namespace jf {
 
@@ -32,7 +35,8 @@ int runEditor(SettingsStore& store, const LegacySearchPlaces& places, FileSystem
     // The screenshot run is unattended: its boxes answer themselves, and the
     // loading window's boxes go through the same object.
     Prompts* loaderBoxes = options.prompts;
-    if (!options.screenshotPath.empty() && options.prompts == nullptr) {
+    const bool unattended = !options.screenshotPath.empty() || !options.screenshotFolder.empty();
+    if (unattended && options.prompts == nullptr) {
         boxes.setUnattended(kUnattendedAnswerMs);
         loaderBoxes = &boxes;
     }
@@ -69,6 +73,20 @@ int runEditor(SettingsStore& store, const LegacySearchPlaces& places, FileSystem
                     }
                     window.done(QDialog::Accepted);
                 });
+            }
+            if (!options.screenshotFolder.empty()) {
+                const QString folder = QString::fromStdString(options.screenshotFolder);
+                QTimer::singleShot(kScreenshotDelayMs, &window, [&window, &exitCode, folder] {
+                    const QStringList missing = ScreenshotTour(window, folder).run();
+                    for (const QString& name : missing) {
+                        std::fprintf(stderr, "picture not made: %s\n", qPrintable(name));
+                        exitCode = kEditorExitFailed;
+                    }
+                    window.done(QDialog::Accepted);
+                });
+            }
+            if (options.startupProbe) {
+                new StartupProbe(window, [&window] { window.done(QDialog::Accepted); });
             }
             window.exec();
         }
