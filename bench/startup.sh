@@ -25,6 +25,8 @@ BARE="$BUILD/bench/jobforge3-bare-window"
 CLI="$BUILD/tools/cli/jobforge3-cli"
 LAUNCHES=${JF_STARTUP_LAUNCHES:-15}
 TARGET=1.5
+# A launch taking longer has hung (a message box nobody answers).
+LAUNCH_LIMIT_S=30
 for binary in "$EDITOR" "$BARE" "$CLI"; do
     if [ ! -x "$binary" ]; then
         echo "missing $binary (build with -DJF_BUILD_BENCH=ON)" >&2
@@ -49,7 +51,7 @@ export JF_STARTUP_PROBE=1
 # One launch: milliseconds from the start to the first paint, or "" on failure.
 launch() {
     local start=${EPOCHREALTIME/[.,]/}
-    if ! "$@" >"$WORK/out" 2>"$WORK/err" </dev/null; then
+    if ! timeout "$LAUNCH_LIMIT_S" "$@" >"$WORK/out" 2>"$WORK/err" </dev/null; then
         cat "$WORK/err" >&2
         return 0
     fi

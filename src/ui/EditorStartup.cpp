@@ -32,10 +32,11 @@ bool runLoadingDialog(EditorSession& session, QWidget* parent, Prompts* boxes) {
 int runEditor(SettingsStore& store, const LegacySearchPlaces& places, FileSystem& fileSystem,
               const EditorStartupOptions& options) {
     QtPrompts boxes;
-    // The screenshot run is unattended: its boxes answer themselves, and the
+    // The screenshot and probe runs are unattended: their boxes answer themselves, and the
     // loading window's boxes go through the same object.
     Prompts* loaderBoxes = options.prompts;
-    const bool unattended = !options.screenshotPath.empty() || !options.screenshotFolder.empty();
+    const bool unattended = !options.screenshotPath.empty() || !options.screenshotFolder.empty() ||
+                            options.startupProbe;
     if (unattended && options.prompts == nullptr) {
         boxes.setUnattended(kUnattendedAnswerMs);
         loaderBoxes = &boxes;

@@ -27,7 +27,8 @@ struct EditorStartupOptions {
     // above. The run fails when a picture could not be made.
     std::string screenshotFolder;
     // Once the main window has painted itself for the first time, the time
-    // is printed and the program ends (ui/StartupProbe.h).
+    // is printed and the program ends (ui/StartupProbe.h); boxes answer
+    // themselves as above.
     bool startupProbe = false;
     // Replacements for tests; empty / nullptr for the real ones (message
     // boxes, the loading window, the editing dialogs of StandardDialogs). With `prompts`
