@@ -52,6 +52,8 @@ game=$("$CLI" make-sample "$WORK/sample" | sed -n 's/.*"gameDataFolder": *"\(.*\
     { cat "$WORK/cli.err" >&2; exit 1; }
 "$CLI" backup "$game" "$HOME_FOLDER/Documents/All careers.cbk" >/dev/null 2>"$WORK/cli.err" ||
     { cat "$WORK/cli.err" >&2; exit 1; }
+# A fixed date, so that the file dialogs' pictures change only when the dialogs do.
+touch -d "2000-02-04 12:00" "$HOME_FOLDER/Documents/"*
 
 status=0
 env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM \
