@@ -26,7 +26,7 @@ bool runLoadingDialog(EditorSession& session, QWidget* parent, Prompts* boxes) {
     LoadingDialog dialog(
         request, [&session](LoadRequest& r, Prompts& prompts) { runLoader(r, session, prompts); },
         boxes, parent);
-    return dialog.exec() == static_cast<int>(LoadResult::Ok);
+    return dialog.execWhenSlow() == static_cast<int>(LoadResult::Ok);
 }
 
 int runEditor(SettingsStore& store, const LegacySearchPlaces& places, FileSystem& fileSystem,

@@ -40,7 +40,8 @@ struct EditorStartupOptions {
 
 // Runs the whole loading sequence for `session` in a modal LoadingDialog
 // (status texts, Cancel, message boxes owned by it; `boxes` answers them
-// instead when given). True when it ended with OK; false after a failure
+// instead when given), shown only when the load takes a while or a box is
+// due (LoadingDialog::execWhenSlow). True when it ended with OK; false after a failure
 // (its message already shown) or Cancel.
 bool runLoadingDialog(EditorSession& session, QWidget* parent = nullptr, Prompts* boxes = nullptr);
 
