@@ -62,8 +62,9 @@ void ScreenshotTour::shoot(const QString& name, const std::function<void()>& ope
     }
 }
 
-// The real loading window has closed long before the tour starts; this one
-// shows the loader's first status line and waits until it is pictured.
+// The real loading window has closed long before the tour starts (a quick
+// load does not show it at all); this one shows the loader's status line and
+// waits until it is pictured.
 void ScreenshotTour::loadingWindow() {
     LoadRequest request;
     std::atomic<bool> pictured{false};

@@ -21,6 +21,8 @@ BUILD=$(cd "$1" && pwd)
 OUTPUT=${2:-$ROOT/docs/images}
 EDITOR="$BUILD/src/ui/jobforge3"
 CLI="$BUILD/tools/cli/jobforge3-cli"
+# A tour that takes longer has hung (a window that does not close).
+TOUR_LIMIT_S=120
 # One picture per window, as the tour names them.
 PICTURES=(main-window loading-window job-details chance-card-list chance-card-item icons
           global-options global-texts import-file export-file backup-file about replace-career
@@ -59,7 +61,8 @@ status=0
 env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM \
     HOME="$HOME_FOLDER" XDG_CONFIG_HOME="$WORK/config" WINEPREFIX="$WORK/sample" \
     LC_ALL=C.UTF-8 JF_SCREENSHOT_DIR="$WORK/images" \
-    xvfb-run -a -s "-screen 0 1280x900x24" "$EDITOR" >"$WORK/editor.out" 2>"$WORK/editor.err" ||
+    xvfb-run -a -s "-screen 0 1280x900x24" timeout "$TOUR_LIMIT_S" "$EDITOR" \
+    >"$WORK/editor.out" 2>"$WORK/editor.err" ||
     status=$?
 if [ "$status" -ne 0 ]; then
     echo "the editor ended with status $status:" >&2
