@@ -2,7 +2,8 @@
 # Developer entry point. Usage:
 #   ./dev.sh test            install what is missing, build under ASan+UBSan, run every test
 #   ./dev.sh demo            build, make the sample installation, open the editor on it
-#   ./dev.sh bench           build optimised and run the benchmarks
+#   ./dev.sh screenshots     build optimised and remake the user guide's pictures (docs/images)
+#   ./dev.sh bench           build optimised and run the benchmarks and the start-up figure
 #   ./dev.sh fuzz [SECONDS]  build the fuzz targets with clang and run each for SECONDS (default 60)
 #   ./dev.sh package         build optimised, make the Debian package, check it with lintian
 set -euo pipefail
@@ -34,7 +35,8 @@ need_packages() {
 configure_and_build() {
     local preset=$1
     shift
-    if [ ! -f "build/$preset/build.ninja" ]; then
+    # Options given (the bench switch) apply to a build configured earlier too.
+    if [ ! -f "build/$preset/build.ninja" ] || (($#)); then
         cmake --preset "$preset" "$@"
     fi
     cmake --build --preset "$preset" -j "$JOBS"
@@ -73,8 +75,15 @@ cmd_demo() {
     echo "Screenshot of the loaded editor: $shot"
 }
 
+cmd_screenshots() {
+    need_packages "${PACKAGES[@]}" "${FONT_PACKAGES[@]}" xvfb xauth imagemagick
+    configure_and_build release
+    tools/screenshots/make.sh "$ROOT/build/release" "$ROOT/docs/images"
+}
+
 cmd_bench() {
-    need_packages "${PACKAGES[@]}"
+    # The start-up figure runs the editor under Xvfb with the fonts it shows.
+    need_packages "${PACKAGES[@]}" "${FONT_PACKAGES[@]}" xvfb xauth
     configure_and_build release -DJF_BUILD_BENCH=ON
     if [ -x bench/run.sh ]; then
         bench/run.sh "$ROOT/build/release"
@@ -117,8 +126,9 @@ cmd_package() {
 case "${1:-}" in
     test) cmd_test ;;
     demo) cmd_demo ;;
+    screenshots) cmd_screenshots ;;
     bench) cmd_bench ;;
     fuzz) shift; cmd_fuzz "$@" ;;
     package) cmd_package ;;
-    *) echo "usage: $0 test|demo|bench|fuzz [SECONDS]|package" >&2; exit 2 ;;
+    *) echo "usage: $0 test|demo|screenshots|bench|fuzz [SECONDS]|package" >&2; exit 2 ;;
 esac

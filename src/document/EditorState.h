@@ -108,6 +108,7 @@ inline constexpr int kGlobalOptions = 32799;
 inline constexpr int kGlobalTexts = 32800;
 inline constexpr int kExportTranslation = 32801;
 inline constexpr int kImportTranslation = 32802;
+inline constexpr int kUserGuide = 32803;
 inline constexpr int kSave = 57603;
 inline constexpr int kUndo = 57643;
 inline constexpr int kRedo = 57644;

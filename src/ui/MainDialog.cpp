@@ -3,12 +3,16 @@
 #include <QAction>
 #include <QActionGroup>
 #include <QCloseEvent>
+#include <QCoreApplication>
+#include <QDesktopServices>
+#include <QFileInfo>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPixmap>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QUrl>
 #include <algorithm>
 #include <map>
 
@@ -20,6 +24,7 @@
 #include "platform/Messages.h"
 #include "startup/EditorCommands.h"
 #include "startup/Loader.h"
+#include "startup/UserGuide.h"
 #include "ui/AboutDialog.h"
 #include "ui/Artwork.h"
 #include "ui/CareerListControl.h"
@@ -414,6 +419,20 @@ void MainDialog::requestExit() {
 void MainDialog::showAbout() {
     AboutDialog about(this);
     about.exec();
+}
+
+void MainDialog::openUserGuide() {
+    const std::string guide = findUserGuide(
+        QCoreApplication::applicationDirPath().toStdString(),
+        [](const std::string& path) { return QFileInfo(QString::fromStdString(path)).isFile(); });
+    if (guide.empty()) {
+        prompts_.show(errorMessage(kUserGuideMissingText, kProgramCaption));
+        return;
+    }
+    const QString path = QFileInfo(QString::fromStdString(guide)).absoluteFilePath();
+    if (!QDesktopServices::openUrl(QUrl::fromLocalFile(path))) {
+        prompts_.show(errorMessage(kUserGuideNotOpenedText + path.toStdString(), kProgramCaption));
+    }
 }
 
 // ---- Editing dialogs -------------------------------------------------------------------------

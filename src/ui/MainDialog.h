@@ -124,6 +124,9 @@ public slots:
     // File Exit and the close box, with the save question.
     void requestExit();
     void showAbout();
+    // Help > User Guide: the guide (startup/UserGuide.h) in the system's
+    // viewer; a message when it is not found or cannot be opened.
+    void openUserGuide();
     void openJobDetails();
     void openChanceCards();
     void openIcons();

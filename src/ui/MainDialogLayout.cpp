@@ -106,6 +106,8 @@ void MainDialog::buildMenus() {
     addCommand(language, "Set All", command::kSetAll, &MainDialog::copyToAllLanguages);
 
     QMenu* help = menuBar_->addMenu(QStringLiteral("&Help"));
+    addCommand(help, "&User Guide", command::kUserGuide, &MainDialog::openUserGuide,
+               {QKeySequence::HelpContents});
     addCommand(help, "About", command::kAbout, &MainDialog::showAbout);
 }
 

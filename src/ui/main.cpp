@@ -60,6 +60,8 @@ int main(int argc, char** argv) {
     std::unique_ptr<jf::SettingsStore> store = jf::createSystemSettingsStore();
     jf::EditorStartupOptions options;
     options.screenshotPath = qEnvironmentVariable("JF_SCREENSHOT").toStdString();
+    options.screenshotFolder = qEnvironmentVariable("JF_SCREENSHOT_DIR").toStdString();
+    options.startupProbe = qEnvironmentVariableIsSet("JF_STARTUP_PROBE");
     return jf::runEditor(*store, jf::legacySearchPlaces(jf::systemEnvironment()),
                          jf::systemFileSystem(), options);
 }

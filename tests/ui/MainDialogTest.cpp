@@ -130,7 +130,9 @@ TEST_F(MainDialogTest, MenusHaveTheirEntriesInOrder) {
                                                         "Korean",
                                                         "-",
                                                         "Set All"}));
-    EXPECT_EQ(menuTexts(menus[4]->menu()), (QStringList{"About"}));
+    EXPECT_EQ(menuTexts(menus[4]->menu()), (QStringList{"&User Guide", "About"}));
+    EXPECT_EQ(window->action(command::kUserGuide)->shortcut(),
+              QKeySequence(QKeySequence::HelpContents));
     EXPECT_EQ(window->action(command::kSave)->text(), QStringLiteral("&Save"));
     EXPECT_EQ(window->action(32794)->text(), QStringLiteral("Danish"));
 }
