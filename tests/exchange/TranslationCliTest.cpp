@@ -27,8 +27,9 @@ protected:
         const test::CliResult made = run({"make-sample", pathWord(scratch / "prefix")});
         ASSERT_EQ(made.exitCode, 0) << made.err;
         game = nlohmann::json::parse(made.out)["gameDataFolder"].get<std::string>();
-        // The first load extracts the icon strips; later ones leave them.
-        ASSERT_EQ(run({"dump", game}).exitCode, 0);
+        // The first writing load extracts the icon strips, as the editor's
+        // does; later ones leave them.
+        ASSERT_EQ(run({"resave", game}).exitCode, 0);
     }
 
     test::CliResult run(const test::ProgramArguments& arguments) const {
