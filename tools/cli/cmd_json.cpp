@@ -208,7 +208,7 @@ int applyJson(const Args& args) {
 
 Registrar exportJsonReg{
     {"", "export-json", "GAMEDIR OUT.json [POSITION...] [--global] [--packs MASK]", exportJson,
-     "write careers as an editable JSON file, their icons as BMP files beside it",
+     "Writes careers as an editable JSON file, their icons as BMP files beside it",
      "Writes the careers at the POSITIONs (all without one) to OUT.json: for each its\n"
      "position, id and internal name, the job levels under the job details dialog's\n"
      "names (salary, startHour, endHour, car, cooking, ..., friends), the texts of every\n"
@@ -220,7 +220,7 @@ Registrar exportJsonReg{
 
 Registrar applyJsonReg{
     {"", "apply-json", "GAMEDIR IN.json [--packs MASK]", applyJson,
-     "apply an edited careers JSON file with the editor's checks, then save",
+     "Applies an edited careers JSON file with the editor's checks, then saves",
      "Applies IN.json (as export-json writes it) to the game: each career is named by\n"
      "its position; a key left out leaves its value as it is, and only what differs from\n"
      "the game is changed, with the checks of the editor's dialogs. Then File Save.\n"

@@ -160,7 +160,7 @@ constexpr char kContextHelp[] =
 
 Registrar exportPoReg{
     {"", "export-po", "GAMEDIR LANGUAGE OUT.po [--packs MASK]", exportPo,
-     "write one language's career texts as a gettext translation file",
+     "Writes one language's career texts as a gettext translation file",
      std::string("Writes every text a translator works on (career names, offers, job names and "
                  "descriptions, chance card texts, the global texts) to OUT.po: msgid the US "
                  "English text, msgstr the text in LANGUAGE (empty when it has none). Reads the "
@@ -169,7 +169,7 @@ Registrar exportPoReg{
          "Prints {file, language, code, entries, translated}."}};
 Registrar importPoReg{
     {"", "import-po", "GAMEDIR IN.po [--language NAME] [--packs MASK]", importPo,
-     "set the career texts of one language from a gettext translation file and save",
+     "Sets one language's career texts from a gettext translation file and saves",
      std::string("Sets every non-empty msgstr of IN.po as the text of its entry in the file's "
                  "language (its header's Language, or --language NAME), as one step like the "
                  "editor's File > Import translation, then saves as File Save does. Fuzzy "
