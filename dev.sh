@@ -2,8 +2,10 @@
 # Developer entry point. Usage:
 #   ./dev.sh test            install what is missing, build under ASan+UBSan, run every test
 #   ./dev.sh demo            build, make the sample installation, open the editor on it
-#   ./dev.sh bench           build optimised and run the benchmarks
+#   ./dev.sh screenshots     build optimised and remake the user guide's pictures (docs/images)
+#   ./dev.sh bench           build optimised and run the benchmarks and the start-up figure
 #   ./dev.sh fuzz [SECONDS]  build the fuzz targets with clang and run each for SECONDS (default 60)
+#   ./dev.sh package         build optimised, make the Debian package, check it with lintian
 #   ./dev.sh windows         cross-build for Windows with mingw-w64, run the test suites and
 #                            the editor under Wine (tools/windows/windows.sh)
 set -euo pipefail
@@ -11,8 +13,12 @@ cd "$(dirname "$0")"
 ROOT=$(pwd)
 JOBS=$(nproc 2>/dev/null || echo 2)
 
+# help2man writes the manual pages; desktop-file-utils, appstream and file
+# check the installed files; gettext's msgfmt checks translation files;
+# python3-jsonschema checks exported careers against their schema.
 PACKAGES=(g++ cmake ninja-build pkg-config libgtest-dev libgmock-dev libbenchmark-dev
-          nlohmann-json3-dev qt6-base-dev)
+          nlohmann-json3-dev qt6-base-dev help2man desktop-file-utils appstream file gettext
+          python3-jsonschema)
 
 need_packages() {
     local missing=()
@@ -31,7 +37,8 @@ need_packages() {
 configure_and_build() {
     local preset=$1
     shift
-    if [ ! -f "build/$preset/build.ninja" ]; then
+    # Options given (the bench switch) apply to a build configured earlier too.
+    if [ ! -f "build/$preset/build.ninja" ] || (($#)); then
         cmake --preset "$preset" "$@"
     fi
     cmake --build --preset "$preset" -j "$JOBS"
@@ -70,8 +77,15 @@ cmd_demo() {
     echo "Screenshot of the loaded editor: $shot"
 }
 
+cmd_screenshots() {
+    need_packages "${PACKAGES[@]}" "${FONT_PACKAGES[@]}" xvfb xauth imagemagick
+    configure_and_build release
+    tools/screenshots/make.sh "$ROOT/build/release" "$ROOT/docs/images"
+}
+
 cmd_bench() {
-    need_packages "${PACKAGES[@]}"
+    # The start-up figure runs the editor under Xvfb with the fonts it shows.
+    need_packages "${PACKAGES[@]}" "${FONT_PACKAGES[@]}" xvfb xauth
     configure_and_build release -DJF_BUILD_BENCH=ON
     if [ -x bench/run.sh ]; then
         bench/run.sh "$ROOT/build/release"
@@ -105,11 +119,38 @@ package_windows_zip() {
     tools/windows/package-zip.sh
 }
 
+# The Debian package: build/jobforge3_<version>_<arch>.deb. dpkg-shlibdeps
+# (dpkg-dev) finds its dependencies; lintian errors fail the command.
+cmd_package() {
+    need_packages "${PACKAGES[@]}" dpkg-dev lintian
+    if [ ! -f build/release/build.ninja ]; then
+        cmake --preset release -DCMAKE_INSTALL_PREFIX=/usr
+    else
+        cmake build/release -DCMAKE_INSTALL_PREFIX=/usr >/dev/null
+    fi
+    cmake --build --preset release -j "$JOBS"
+    local staging="$ROOT/build/cpack"
+    rm -rf "$staging"
+    cpack --config build/release/CPackConfig.cmake -B "$staging"
+    local built=("$staging"/*.deb)
+    local deb="$ROOT/build/$(basename "${built[0]}")"
+    mv "${built[0]}" "$deb"
+    echo "== lintian"
+    lintian --fail-on error --display-level ">=warning" "$deb"
+    # The Windows zip, where the cross build is set up.
+    if declare -F package_windows_zip >/dev/null; then
+        package_windows_zip
+    fi
+    echo "Debian package: $deb"
+}
+
 case "${1:-}" in
     test) cmd_test ;;
     demo) cmd_demo ;;
+    screenshots) cmd_screenshots ;;
     bench) cmd_bench ;;
     fuzz) shift; cmd_fuzz "$@" ;;
+    package) cmd_package ;;
     windows) cmd_windows ;;
-    *) echo "usage: $0 test|demo|bench|fuzz [SECONDS]|windows" >&2; exit 2 ;;
+    *) echo "usage: $0 test|demo|screenshots|bench|fuzz [SECONDS]|package|windows" >&2; exit 2 ;;
 esac

@@ -185,4 +185,13 @@ else
     missing "dump peak memory above usage (no sample)" "<= 20 MiB"
 fi
 echo "load at the end: $(load_now)"
+
+# The editor's start-up against a bare Qt window (its own launches, its own
+# display).
+echo
+startup_status=0
+"$(dirname "$0")/startup.sh" "$BUILD" || startup_status=$?
+if [ "$startup_status" -gt "$status" ]; then
+    status=$startup_status
+fi
 exit $status

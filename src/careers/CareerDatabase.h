@@ -135,6 +135,12 @@ public:
 
     // Whether entry 0..299 of the global texts table is free for card texts.
     bool textEntryFree(std::size_t entry) const;
+    // Whether a dialog of the card code refers to entry 0..299 other than as
+    // the text of a card (such an entry is never handed back); true for
+    // every entry until loadChanceCards has succeeded.
+    bool textEntryPinned(std::size_t entry) const {
+        return entry < kFreeTextFlagCount && !releasableTexts_[entry];
+    }
     const FreeTextFlags& freeTextFlags() const { return freeTextFlags_; }
     // Puts back free-entry flags read earlier from freeTextFlags() (undoing
     // an edit that took or gave back entries).

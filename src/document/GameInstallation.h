@@ -25,6 +25,10 @@ struct GameInstallation {
     // a backslash (or, for a folder found on POSIX outside a Wine prefix, in
     // a slash).
     std::string gameDataFolder;
+    // "SIMS_DATA" as the game's key spells it (a Windows path); empty for an
+    // installation found without a key. gameDataFolder is this folder as a
+    // path of the running system.
+    std::string registryDataFolder;
     // "EPInstalled" .. "EP6Installed" in that order; empty when absent.
     std::array<std::string, kPackCount> packFlags;
     // Base game bit plus one bit per pack whose flag is exactly "1".

@@ -9,6 +9,7 @@
 
 #include "platform/CodePages.h"
 
+#include <algorithm>
 #include <array>
 #include <climits>
 #include <cstddef>
@@ -576,6 +577,34 @@ const char* languageNameForSlot(int slot) {
         return "";
     }
     return kLanguageNames[static_cast<std::size_t>(slot)];
+}
+
+std::optional<int> languageSlotFromName(std::string_view name) {
+    const auto lower = [](char c) {
+        return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+    };
+    for (std::size_t slot = 0; slot < kLanguageNames.size(); ++slot) {
+        const std::string_view candidate = kLanguageNames[slot];
+        if (candidate.size() == name.size() &&
+            std::equal(candidate.begin(), candidate.end(), name.begin(),
+                       [&](char a, char b) { return lower(a) == lower(b); })) {
+            return static_cast<int>(slot);
+        }
+    }
+    if (name.empty() || name.size() > 2) {
+        return std::nullopt;
+    }
+    int slot = 0;
+    for (char c : name) {
+        if (c < '0' || c > '9') {
+            return std::nullopt;
+        }
+        slot = slot * 10 + (c - '0');
+    }
+    if (slot >= static_cast<int>(kLanguageNames.size())) {
+        return std::nullopt;
+    }
+    return slot;
 }
 
 std::optional<std::string> toUtf8(const std::string& bytes, int codePage) {

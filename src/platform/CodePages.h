@@ -14,6 +14,7 @@
 #include <array>
 #include <optional>
 #include <string>
+#include <string_view>
 
 namespace jf {
 
@@ -61,6 +62,11 @@ inline constexpr std::array<const char*, 20> kLanguageNames = {
 
 // The name of a LanguageSlot in kLanguageNames; "" for any other value.
 const char* languageNameForSlot(int slot);
+
+// The LanguageSlot that `name` names: a name of kLanguageNames in any
+// letter case of its ASCII letters ("french", "Simplified chinese"), or a
+// slot number 0..19 in decimal. nullopt for anything else.
+std::optional<int> languageSlotFromName(std::string_view name);
 
 // Decodes bytes of `codePage` into UTF-8. nullopt when the code page is not
 // one of those above, or when any byte sequence has no character in it

@@ -40,6 +40,16 @@ public:
     virtual std::unique_ptr<File> open(const std::string& path, OpenMode mode) = 0;
 
     virtual bool exists(const std::string& path) = 0;
+    // Whether `path` is an existing file that an open in `mode` is refused
+    // for because another handle holds it (of this program, or of another
+    // where the system enforces sharing): the reason to name when open()
+    // failed. False when the file is missing, when it could be opened, and
+    // where the check is not offered.
+    virtual bool isInUse(const std::string& path, OpenMode mode) {
+        (void)path;
+        (void)mode;
+        return false;
+    }
     virtual bool isReadOnly(const std::string& path) = 0;
     // Clears the read-only attribute (POSIX: adds the owner write bit).
     // A missing file is not an error: nothing happens and true is returned.

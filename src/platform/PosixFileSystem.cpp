@@ -33,14 +33,22 @@ int closeDescriptor(int fd) {
 
 enum class LockOutcome { Locked, Refused, Unsupported };
 
-LockOutcome lockWholeFile(int fd, bool exclusive) {
 #ifdef F_OFD_SETLK
+// A lock request on the whole file, to the end however far the file grows.
+struct flock wholeFileRequest(bool exclusive) {
     struct flock request {};
     request.l_type = static_cast<short>(exclusive ? F_WRLCK : F_RDLCK);
     request.l_whence = SEEK_SET;
     request.l_start = 0;
-    request.l_len = 0;  // to the end, however far the file grows
+    request.l_len = 0;
     request.l_pid = 0;
+    return request;
+}
+#endif
+
+LockOutcome lockWholeFile(int fd, bool exclusive) {
+#ifdef F_OFD_SETLK
+    struct flock request = wholeFileRequest(exclusive);
     int rc;
     do {
         rc = ::fcntl(fd, F_OFD_SETLK, &request);
@@ -64,6 +72,28 @@ LockOutcome lockWholeFile(int fd, bool exclusive) {
         return LockOutcome::Refused;
     }
     return LockOutcome::Unsupported;
+}
+
+// Whether lockWholeFile would be refused, asked on a descriptor opened for
+// reading only (which may not take a write lock itself): open file
+// description locks are queried, flock locks tried (a lock granted here
+// goes with the descriptor when it is closed).
+bool lockWouldBeRefused(int fd, bool exclusive) {
+#ifdef F_OFD_SETLK
+    struct flock request = wholeFileRequest(exclusive);
+    int rc;
+    do {
+        rc = ::fcntl(fd, F_OFD_GETLK, &request);
+    } while (rc != 0 && errno == EINTR);
+    if (rc == 0) {
+        return request.l_type != F_UNLCK;
+    }
+#endif
+    int rc2;
+    do {
+        rc2 = ::flock(fd, (exclusive ? LOCK_EX : LOCK_SH) | LOCK_NB);
+    } while (rc2 != 0 && errno == EINTR);
+    return rc2 != 0 && errno == EWOULDBLOCK;
 }
 
 // Closes a folder stream on every way out of a scope.
@@ -389,6 +419,25 @@ bool PosixFileSystem::exists(const std::string& path) {
     std::string native = resolvePath(path);
     struct stat info {};
     return !native.empty() && ::stat(native.c_str(), &info) == 0;
+}
+
+bool PosixFileSystem::isInUse(const std::string& path, OpenMode mode) {
+    const std::string native = resolvePath(path);
+    if (native.empty()) {
+        return false;
+    }
+    int fd;
+    do {
+        fd = ::open(native.c_str(), O_RDONLY | O_CLOEXEC);
+    } while (fd < 0 && errno == EINTR);
+    if (fd < 0) {
+        return false;
+    }
+    struct stat info {};
+    const bool refused = ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) &&
+                         lockWouldBeRefused(fd, mode != OpenMode::Read);
+    closeDescriptor(fd);
+    return refused;
 }
 
 bool PosixFileSystem::isReadOnly(const std::string& path) {

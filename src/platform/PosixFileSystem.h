@@ -55,6 +55,7 @@ class PosixFileSystem final : public FileSystem {
 public:
     std::unique_ptr<File> open(const std::string& path, OpenMode mode) override;
     bool exists(const std::string& path) override;
+    bool isInUse(const std::string& path, OpenMode mode) override;
     bool isReadOnly(const std::string& path) override;
     bool clearReadOnly(const std::string& path) override;
     bool setReadOnly(const std::string& path) override;

@@ -13,6 +13,8 @@ const char* recentFolderValueName(FileKind kind) {
             return "Backups";
         case FileKind::Icons:
             return "Icons";
+        case FileKind::Translations:
+            return "Translations";
         case FileKind::Careers:
             break;
     }

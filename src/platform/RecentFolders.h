@@ -14,14 +14,16 @@ namespace jf {
 class SettingsStore;
 
 enum class FileKind {
-    Careers,  // single careers (.car) and careers of the predecessor (.iff)
-    Backups,  // backups of every career (.cbk)
-    Icons,    // icon pictures (.bmp)
+    Careers,       // single careers (.car) and careers of the predecessor (.iff)
+    Backups,       // backups of every career (.cbk)
+    Icons,         // icon pictures (.bmp)
+    Translations,  // translation files (.po)
 };
 
 inline constexpr char kRecentFoldersKeyPath[] = "Software\\Quillmark\\Jobforge 3\\Folders";
 
-// The value holding a kind's folder: "Careers", "Backups", "Icons".
+// The value holding a kind's folder: "Careers", "Backups", "Icons",
+// "Translations".
 const char* recentFolderValueName(FileKind kind);
 
 // The folder last remembered for the kind; "" when there is none (a file

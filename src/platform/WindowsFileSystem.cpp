@@ -219,6 +219,18 @@ public:
         }
     }
 
+    bool isInUse(const std::string& path, OpenMode mode) override {
+        const DWORD access = mode == OpenMode::Read ? GENERIC_READ : GENERIC_READ | GENERIC_WRITE;
+        HANDLE handle =
+            CreateFileA(toNative(path).c_str(), access, FILE_SHARE_READ | FILE_SHARE_DELETE,
+                        nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (handle == INVALID_HANDLE_VALUE) {
+            return GetLastError() == ERROR_SHARING_VIOLATION;
+        }
+        CloseHandle(handle);
+        return false;
+    }
+
     bool exists(const std::string& path) override {
         return GetFileAttributesA(toNative(path).c_str()) != INVALID_FILE_ATTRIBUTES;
     }

@@ -2,6 +2,7 @@
 
 #include <optional>
 
+#include "platform/PosixFileSystem.h"
 #include "platform/WineRegistry.h"
 #include "platform/XdgSettingsFile.h"
 
@@ -155,7 +156,16 @@ std::string WineSettingsStore::toNativeFolder(const std::string& folder) const {
     if (prefix_.empty()) {
         return folder;
     }
-    return wine::nativePath(prefix_, folder);
+    const std::string mapped = wine::nativePath(prefix_, folder);
+#ifndef _WIN32
+    if (mapped != folder) {
+        const std::string native = PosixFileSystem::resolvePath(mapped);
+        if (!native.empty()) {
+            return native.back() == '/' ? native : native + '/';
+        }
+    }
+#endif
+    return mapped;
 }
 
 std::string defaultWinePrefix(const Environment& env) {

@@ -31,7 +31,10 @@ public:
 
     std::unique_ptr<SettingsKey> openKey(const std::string& path) override;
     std::unique_ptr<SettingsKey> createKey(const std::string& path) override;
-    // Maps "C:\..." through the prefix's dosdevices links (wine::nativePath).
+    // Maps "C:\..." through the prefix's dosdevices links (wine::nativePath)
+    // to a path of this system: slashes only, each part spelt as on disk
+    // (found ignoring letter case), ending in a slash. A folder no drive
+    // link maps comes back unchanged.
     std::string toNativeFolder(const std::string& folder) const override;
 
     const std::string& prefix() const { return prefix_; }

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 #include "careers/BmpFile.h"
@@ -83,20 +84,46 @@ public:
 private:
     bool checkPoint() const { return request_.cancelRequested.load() == 0; }
 
-    bool fatal(const char* text) {
+    bool fatal(const std::string& text) {
         prompts_.show(errorMessage(text, kErrorCaption));
         request_.resultCode.store(LoadResult::Cancel);
         return false;
     }
 
-    void warn(const char* text) { prompts_.show(warningMessage(text, kWarningCaption)); }
+    void warn(const std::string& text) { prompts_.show(warningMessage(text, kWarningCaption)); }
+
+    OpenMode openMode() const { return request_.readOnly ? OpenMode::Read : OpenMode::ReadWrite; }
+
+    // The native path of folder + name when another program holds that file
+    // (the reason an open failed), else nullopt.
+    std::optional<std::string> heldFile(const std::string& folder, const char* name) const {
+        const std::string path = folder + name;
+        if (!session_.fs.isInUse(path, openMode())) {
+            return std::nullopt;
+        }
+        return session_.fs.nativePath(path);
+    }
+
+    // Opens folder + name as a container for a load that only reads: the
+    // file for reading, else its archive copy in memory.
+    int openForReading(const std::string& folder, const char* name) {
+        IffFileTable& table = session_.table;
+        const std::string path = folder + name;
+        if (std::unique_ptr<File> file = session_.fs.open(path, OpenMode::Read)) {
+            return table.openFile(*file, name, true);
+        }
+        // A file that is there but cannot be read is not stood in for by
+        // the archive's older copy.
+        return session_.fs.exists(path) ? 0 : table.openFromArchive(folder, name, false);
+    }
 
     // Opens, parses and attaches one container to `view`. A slot that was
     // opened but could not be parsed or attached is closed again, so that a
     // failed attempt holds neither a slot nor a lock on its file.
     bool openContainer(IffView& view, const std::string& folder, const char* name) {
         IffFileTable& table = session_.table;
-        const int slot = table.openPath(folder, name, true);
+        const int slot =
+            request_.readOnly ? openForReading(folder, name) : table.openPath(folder, name, true);
         if (slot == 0) {
             return false;
         }
@@ -125,7 +152,8 @@ private:
         } else if (disabled) {
             disabled = false;
         } else {
-            warn(kCarPortalMissingText);
+            const std::optional<std::string> held = heldFile(folders_.objects, kCarPortalFileName);
+            warn(held ? fileInUseText(*held) + kCardEditingDisabledText : kCarPortalMissingText);
             disabled = true;
         }
         return true;
@@ -153,6 +181,12 @@ private:
                 session_.careerFileName = candidate.shownName;
                 prompts_.status(candidate.shownName);
                 return true;
+            }
+        }
+        for (const Candidate& candidate : candidates) {
+            if (const std::optional<std::string> held =
+                    heldFile(candidate.folder, candidate.fileName)) {
+                return fatal(fileInUseText(*held));
             }
         }
         constexpr std::uint32_t kWorkFilePacks = packBit(2) | packBit(3) | packBit(4) | packBit(5);
@@ -203,12 +237,16 @@ private:
     // The expansion-pack check and the two icon strips.
     bool bitmaps() {
         prompts_.status(kStatusLoadingBitmaps);
-        checkExpansionPacks(session_, prompts_, folders_.interface);
+        if (!request_.readOnly) {
+            checkExpansionPacks(session_, prompts_, folders_.interface);
+        }
         if (!loadStrip(session_.popupIconFile, session_.popupIconPath, kPopupIconName, true)) {
-            return fatal(kCannotLoadPopupText);
+            const std::optional<std::string> held = heldFile(folders_.interface, kPopupIconName);
+            return fatal(held ? fileInUseText(*held) : kCannotLoadPopupText);
         }
         if (!loadStrip(session_.buttonIconFile, session_.buttonIconPath, kButtonIconName, false)) {
-            return fatal(kCannotLoadButtonText);
+            const std::optional<std::string> held = heldFile(folders_.interface, kButtonIconName);
+            return fatal(held ? fileInUseText(*held) : kCannotLoadButtonText);
         }
         return true;
     }
@@ -217,6 +255,11 @@ private:
         // A handle of an earlier load would deny the open below.
         file.reset();
         path.clear();
+        if (request_.readOnly) {
+            return readIconFile(session_.fs, file, folders_.interface, name) &&
+                   (popup ? session_.icons.readPopupStrip(*file)
+                          : session_.icons.readButtonStrip(*file));
+        }
         if (!openIconFile(session_.fs, file, folders_.interface, name)) {
             return false;
         }
@@ -381,6 +424,29 @@ bool openIconFile(FileSystem& fs, std::unique_ptr<File>& file, const std::string
         return false;
     }
     file = std::move(extracted);
+    return true;
+}
+
+bool readIconFile(FileSystem& fs, std::unique_ptr<File>& file, const std::string& folder,
+                  const std::string& name) {
+    const std::string path = folder + name;
+    file = fs.open(path, OpenMode::Read);
+    if (file) {
+        return true;
+    }
+    FarArchive archive;
+    std::size_t index = 0;
+    if (fs.exists(path)) {
+        return false;  // there, but unreadable: the archive's copy is no stand-in
+    }
+    if (!findInFolderArchives(fs, folder, name, archive, index) || !archive.loadEntry(index)) {
+        return false;
+    }
+    const std::vector<std::uint8_t>* bytes = archive.entryBytes(index);
+    if (bytes == nullptr) {
+        return false;
+    }
+    file = std::make_unique<MemoryFile>(*bytes);
     return true;
 }
 

@@ -32,6 +32,14 @@ struct LoadRequest {
     std::atomic<int> finished{0};                        // set by the loader as its last action
     std::atomic<LoadResult> resultCode{LoadResult::Ok};  // Cancel after Cancel or a fatal error
     std::string folder;                                  // a copy of gameDataFolder
+    // A load that only reads: no file or attribute in the game folder is
+    // created or changed. The containers are opened for reading only
+    // (write-protected), a file found only in an archive is read into
+    // memory instead of extracted, and the expansion-pack check (a question
+    // that may delete the icon files and stores the known packs) is left
+    // out. The icon files are then held read-only or in memory and their
+    // paths stay empty, so File Save refuses to run on such a session.
+    bool readOnly = false;
 };
 
 // ---- Folders and files under the game's data folder -------------------------
@@ -71,6 +79,14 @@ inline constexpr char kCannotLoadCardsText[] =
     "Cannot load the Chance Cards!\n\nChance Card editing has been disabled.";
 inline constexpr char kCannotLoadPopupText[] = "Cannot load the JobIconMultiPopup.BMP file!";
 inline constexpr char kCannotLoadButtonText[] = "Cannot load the JobIconMultiButton.BMP file!";
+// Said instead of the texts above when the file is there but another
+// program holds it; `path` is its native path.
+inline std::string fileInUseText(const std::string& path) {
+    return "Can't open " + path +
+           ": the file is in use by another program (the editor or the game).\n\nClose it "
+           "there and try again.";
+}
+inline constexpr char kCardEditingDisabledText[] = "\n\nChance Card editing has been disabled.";
 inline constexpr char kPacksChangedText[] =
     "Jobforge 3 has detected that since the last time it was used, the SIMS installation on "
     "your hard drive has changed, likely by installing an Expansion Pack.\n\nIf this is the "
@@ -154,6 +170,14 @@ void checkExpansionPacks(EditorSession& session, Prompts& prompts,
 // a failed extraction leaves no file behind. True with `file` open
 // read-write; false with `file` empty.
 bool openIconFile(FileSystem& fs, std::unique_ptr<File>& file, const std::string& folder,
+                  const std::string& name);
+
+// openIconFile for a load that only reads: folder + name opened for reading,
+// else, when there is no such file, the first matching archive entry read
+// into an in-memory file (a file that is there but cannot be opened fails).
+// Nothing on disk is created or changed. True with `file` set; false with
+// `file` empty.
+bool readIconFile(FileSystem& fs, std::unique_ptr<File>& file, const std::string& folder,
                   const std::string& name);
 
 }  // namespace jf

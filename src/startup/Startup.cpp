@@ -79,8 +79,11 @@ bool discover(SettingsStore& store, const LegacySearchPlaces* places, GameInstal
     }
     readKnownPacks(store, found);
     if (!legacy) {
+        found.registryDataFolder = found.gameDataFolder;
+        const std::string native = store.toNativeFolder(normalizeDataFolder(found.gameDataFolder));
+        // A folder the store mapped to a POSIX path keeps its slash.
         found.gameDataFolder =
-            normalizeDataFolder(store.toNativeFolder(normalizeDataFolder(found.gameDataFolder)));
+            !native.empty() && native.back() == '/' ? native : normalizeDataFolder(native);
     }
     found.installedPacks = computeInstalledPacks(found.packFlags);
     out = std::move(found);

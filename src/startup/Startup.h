@@ -53,9 +53,11 @@ std::string normalizeDataFolder(const std::string& folder);
 std::uint32_t computeInstalledPacks(const std::array<std::string, kPackCount>& packFlags);
 
 // Fills `out` from the game's key and the own key: read the game key, read
-// the known packs (migrating them once from the predecessor), normalise the
-// data folder (then mapped through store.toNativeFolder, still ending in a
-// backslash) and compute installedPacks. False when the game's key cannot be
+// the known packs (migrating them once from the predecessor), keep the data
+// folder as read in registryDataFolder, normalise it and map it through
+// store.toNativeFolder (a path of this system, ending in its separator: a
+// backslash on Windows, a slash for a folder a Wine prefix maps) and compute
+// installedPacks. False when the game's key cannot be
 // opened: `out` is then reset to an empty record and nothing was written.
 bool discoverInstallation(SettingsStore& store, GameInstallation& out);
 

@@ -16,13 +16,19 @@ static void registerArtwork() {
 namespace jf {
 
 namespace {
-constexpr char kIconPath[] = ":/jobforge3/jobforge3.xpm";
+// The program icon at the sizes rendered from resources/icons/jobforge3.svg.
+constexpr int kIconSizes[] = {16, 32, 48, 64, 128, 256};
+constexpr char kIconPathPattern[] = ":/jobforge3/icon-%1.png";
 constexpr char kPlaceholderPath[] = ":/jobforge3/placeholder.xpm";
 }  // namespace
 
 QIcon programIcon() {
     registerArtwork();
-    return QIcon(QString::fromLatin1(kIconPath));
+    QIcon icon;
+    for (int size : kIconSizes) {
+        icon.addFile(QString::fromLatin1(kIconPathPattern).arg(size), QSize(size, size));
+    }
+    return icon;
 }
 
 QImage placeholderPicture() {

@@ -2,6 +2,7 @@
 
 #include <QString>
 #include <QTimer>
+#include <cstdio>
 
 #include "document/Document.h"
 #include "document/EditorSession.h"
@@ -13,7 +14,9 @@
 #include "startup/Startup.h"
 #include "ui/LoadingDialog.h"
 #include "ui/QtPrompts.h"
+#include "ui/ScreenshotTour.h"
 #include "ui/StandardDialogs.h"
+#include "ui/StartupProbe.h"
 
 namespace jf {
 
@@ -23,16 +26,18 @@ bool runLoadingDialog(EditorSession& session, QWidget* parent, Prompts* boxes) {
     LoadingDialog dialog(
         request, [&session](LoadRequest& r, Prompts& prompts) { runLoader(r, session, prompts); },
         boxes, parent);
-    return dialog.exec() == static_cast<int>(LoadResult::Ok);
+    return dialog.execWhenSlow() == static_cast<int>(LoadResult::Ok);
 }
 
 int runEditor(SettingsStore& store, const LegacySearchPlaces& places, FileSystem& fileSystem,
               const EditorStartupOptions& options) {
     QtPrompts boxes;
-    // The screenshot run is unattended: its boxes answer themselves, and the
+    // The screenshot and probe runs are unattended: their boxes answer themselves, and the
     // loading window's boxes go through the same object.
     Prompts* loaderBoxes = options.prompts;
-    if (!options.screenshotPath.empty() && options.prompts == nullptr) {
+    const bool unattended = !options.screenshotPath.empty() || !options.screenshotFolder.empty() ||
+                            options.startupProbe;
+    if (unattended && options.prompts == nullptr) {
         boxes.setUnattended(kUnattendedAnswerMs);
         loaderBoxes = &boxes;
     }
@@ -69,6 +74,20 @@ int runEditor(SettingsStore& store, const LegacySearchPlaces& places, FileSystem
                     }
                     window.done(QDialog::Accepted);
                 });
+            }
+            if (!options.screenshotFolder.empty()) {
+                const QString folder = QString::fromStdString(options.screenshotFolder);
+                QTimer::singleShot(kScreenshotDelayMs, &window, [&window, &exitCode, folder] {
+                    const QStringList missing = ScreenshotTour(window, folder).run();
+                    for (const QString& name : missing) {
+                        std::fprintf(stderr, "picture not made: %s\n", qPrintable(name));
+                        exitCode = kEditorExitFailed;
+                    }
+                    window.done(QDialog::Accepted);
+                });
+            }
+            if (options.startupProbe) {
+                new StartupProbe(window, [&window] { window.done(QDialog::Accepted); });
             }
             window.exec();
         }

@@ -21,6 +21,15 @@ struct EditorStartupOptions {
     // grabbed into this PNG file and the program ends (used by the demo).
     // Message boxes then answer themselves (kUnattendedAnswerMs).
     std::string screenshotPath;
+    // When not empty (an existing folder): once the main window has loaded
+    // and is shown, every window and dialog is pictured into this folder
+    // (ui/ScreenshotTour.h) and the program ends; boxes answer themselves as
+    // above. The run fails when a picture could not be made.
+    std::string screenshotFolder;
+    // Once the main window has painted itself for the first time, the time
+    // is printed and the program ends (ui/StartupProbe.h); boxes answer
+    // themselves as above.
+    bool startupProbe = false;
     // Replacements for tests; empty / nullptr for the real ones (message
     // boxes, the loading window, the editing dialogs of StandardDialogs). With `prompts`
     // and no `load`, the loading window's boxes go to `prompts` too.
@@ -31,7 +40,8 @@ struct EditorStartupOptions {
 
 // Runs the whole loading sequence for `session` in a modal LoadingDialog
 // (status texts, Cancel, message boxes owned by it; `boxes` answers them
-// instead when given). True when it ended with OK; false after a failure
+// instead when given), shown only when the load takes a while or a box is
+// due (LoadingDialog::execWhenSlow). True when it ended with OK; false after a failure
 // (its message already shown) or Cancel.
 bool runLoadingDialog(EditorSession& session, QWidget* parent = nullptr, Prompts* boxes = nullptr);
 
@@ -49,7 +59,7 @@ inline constexpr int kEditorExitFailed = 1;
 // interrupted save is recovered (startup/SaveJournal.h) and its message
 // shown, before the first load. Returns kEditorExitFailed when the game was
 // not found ("Can't load SIMS registry info!" was shown, no window opened),
-// when the first load failed or was cancelled, or when the screenshot could
+// when the first load failed or was cancelled, or when a screenshot could
 // not be written; kEditorExitOk otherwise.
 int runEditor(SettingsStore& store, const LegacySearchPlaces& places, FileSystem& fileSystem,
               const EditorStartupOptions& options = {});

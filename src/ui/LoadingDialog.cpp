@@ -1,10 +1,12 @@
 #include "ui/LoadingDialog.h"
 
 #include <QCoreApplication>
+#include <QEventLoop>
 #include <QLabel>
 #include <QMetaObject>
 #include <QPushButton>
 #include <QShowEvent>
+#include <QTimer>
 #include <QTimerEvent>
 #include <chrono>
 
@@ -19,6 +21,31 @@ constexpr char kHeading[] = "Loading needed files...";
 // Window size in dialog units.
 constexpr int kWidthDu = 186;
 constexpr int kHeightDu = 57;
+
+// Prompts that run `before` ahead of every message box and file choice.
+class BeforeEachBox final : public Prompts {
+public:
+    BeforeEachBox(Prompts& inner, std::function<void()> before)
+        : inner_(inner), before_(std::move(before)) {}
+
+    PromptAnswer show(const PromptMessage& message) override {
+        before_();
+        return inner_.show(message);
+    }
+    void status(const std::string& text) override { inner_.status(text); }
+    std::optional<std::string> chooseOpenFile(const FileChoice& choice) override {
+        before_();
+        return inner_.chooseOpenFile(choice);
+    }
+    std::optional<std::string> chooseSaveFile(const FileChoice& choice) override {
+        before_();
+        return inner_.chooseSaveFile(choice);
+    }
+
+private:
+    Prompts& inner_;
+    std::function<void()> before_;
+};
 }  // namespace
 
 LoadingDialog::LoadingDialog(LoadRequest& request, Work work, Prompts* boxes, QWidget* parent)
@@ -26,8 +53,9 @@ LoadingDialog::LoadingDialog(LoadRequest& request, Work work, Prompts* boxes, QW
       request_(request),
       work_(std::move(work)),
       ownBoxes_(this),
-      bridge_(boxes != nullptr ? *boxes : ownBoxes_, this,
-              [this](const QString& text) { setStatus(text); }) {
+      shownFirst_(std::make_unique<BeforeEachBox>(boxes != nullptr ? *boxes : ownBoxes_,
+                                                  [this] { showIfHidden(); })),
+      bridge_(*shownFirst_, this, [this](const QString& text) { setStatus(text); }) {
     setWindowTitle(QString::fromUtf8(kCaption));
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
@@ -73,9 +101,31 @@ void LoadingDialog::reject() {
     request_.cancelRequested.store(1);
 }
 
+int LoadingDialog::execWhenSlow(int delayMs) {
+    QEventLoop wait;
+    hiddenWait_ = &wait;
+    QTimer::singleShot(delayMs, &wait, &QEventLoop::quit);
+    startWork();
+    wait.exec(QEventLoop::ExcludeUserInputEvents);
+    hiddenWait_ = nullptr;
+    return runEnded_ ? result() : exec();
+}
+
+void LoadingDialog::showIfHidden() {
+    if (!runEnded_ && !isVisible()) {
+        show();
+    }
+}
+
 void LoadingDialog::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
-    if (event->spontaneous() || timerId_ != 0) {
+    if (!event->spontaneous()) {
+        startWork();
+    }
+}
+
+void LoadingDialog::startWork() {
+    if (timerId_ != 0) {
         return;
     }
     timerId_ = startTimer(kTimerPeriodMs);
@@ -106,6 +156,9 @@ void LoadingDialog::finishRun() {
     killTimer(timerId_);
     joinWorker();
     done(static_cast<int>(request_.resultCode.load()));
+    if (hiddenWait_ != nullptr) {
+        hiddenWait_->quit();
+    }
 }
 
 void LoadingDialog::joinWorker() {

@@ -9,6 +9,9 @@
 // and cancelRequested to 1: the window stays up until the work has set
 // `finished`, and the timer then ends the modal run with resultCode's value
 // (LoadResult::Ok or LoadResult::Cancel as an int).
+//
+// execWhenSlow() runs the same load but shows the window only when the load
+// takes a while or a message box is due, so that a quick load opens no window.
 
 #include <QDialog>
 #include <QString>
@@ -21,6 +24,7 @@
 #include "ui/GuiThreadPrompts.h"
 #include "ui/QtPrompts.h"
 
+class QEventLoop;
 class QLabel;
 class QPushButton;
 
@@ -35,6 +39,8 @@ public:
     using Work = std::function<void(LoadRequest&, Prompts&)>;
 
     static constexpr int kTimerPeriodMs = 100;
+    // How long execWhenSlow waits before it shows the window.
+    static constexpr int kShowWhenSlowMs = 300;
 
     // `request` must outlive the dialog. `boxes` answers the worker's message
     // boxes and file choices on the interface thread; nullptr means real
@@ -43,6 +49,15 @@ public:
                   QWidget* parent = nullptr);
     // Waits for a worker still running (answering its prompts meanwhile).
     ~LoadingDialog() override;
+
+    // Starts the work at once, hidden, and shows the window (exec()) only
+    // when the work has not finished after `delayMs` or when a message box or
+    // file choice is due (the window is shown first and owns it). Until then
+    // user input waits (it is handled once the window is up or the load has
+    // ended), so nothing can be done in another window during the load.
+    // Returns what exec() returns; a load that ended unseen gives the same
+    // result value.
+    int execWhenSlow(int delayMs = kShowWhenSlowMs);
 
     QString statusText() const;
     bool workerStarted() const { return worker_.joinable() || workerDone_; }
@@ -57,6 +72,10 @@ protected:
 
 private:
     void setStatus(const QString& text);
+    // Starts the timer and the worker (once).
+    void startWork();
+    // Shows the window unless it is up or the run has ended.
+    void showIfHidden();
     void joinWorker();
     // Ends the modal run once the loader has finished (at most once).
     void finishRun();
@@ -64,11 +83,15 @@ private:
     LoadRequest& request_;
     Work work_;
     QtPrompts ownBoxes_;
+    // The worker's prompts: the window is shown before each box.
+    std::unique_ptr<Prompts> shownFirst_;
     GuiThreadPrompts bridge_;
     QLabel* status_ = nullptr;
     QPushButton* cancel_ = nullptr;
     int timerId_ = 0;
     bool runEnded_ = false;
+    // The hidden wait of execWhenSlow, while it runs.
+    QEventLoop* hiddenWait_ = nullptr;
     std::thread worker_;
     bool workerDone_ = false;
 };

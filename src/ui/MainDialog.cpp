@@ -3,22 +3,28 @@
 #include <QAction>
 #include <QActionGroup>
 #include <QCloseEvent>
+#include <QCoreApplication>
+#include <QDesktopServices>
+#include <QFileInfo>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPixmap>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QUrl>
 #include <algorithm>
 #include <map>
 
 #include "careers/CareerDatabase.h"
 #include "document/Document.h"
 #include "document/EditorSession.h"
+#include "exchange/Translation.h"
 #include "platform/CodePages.h"
 #include "platform/Messages.h"
 #include "startup/EditorCommands.h"
 #include "startup/Loader.h"
+#include "startup/UserGuide.h"
 #include "ui/AboutDialog.h"
 #include "ui/Artwork.h"
 #include "ui/CareerListControl.h"
@@ -415,6 +421,20 @@ void MainDialog::showAbout() {
     about.exec();
 }
 
+void MainDialog::openUserGuide() {
+    const std::string guide = findUserGuide(
+        QCoreApplication::applicationDirPath().toStdString(),
+        [](const std::string& path) { return QFileInfo(QString::fromStdString(path)).isFile(); });
+    if (guide.empty()) {
+        prompts_.show(errorMessage(kUserGuideMissingText, kProgramCaption));
+        return;
+    }
+    const QString path = QFileInfo(QString::fromStdString(guide)).absoluteFilePath();
+    if (!QDesktopServices::openUrl(QUrl::fromLocalFile(path))) {
+        prompts_.show(errorMessage(kUserGuideNotOpenedText + path.toStdString(), kProgramCaption));
+    }
+}
+
 // ---- Editing dialogs -------------------------------------------------------------------------
 
 void MainDialog::openJobDetails() {
@@ -481,6 +501,17 @@ void MainDialog::exportCareer() {
 
 void MainDialog::backupCareers() {
     dialogs_.backupCareers(*this);
+}
+
+void MainDialog::exportTranslation() {
+    jf::exportTranslation(document_, prompts_, currentLanguage_);
+}
+
+void MainDialog::importTranslation() {
+    EditPlace place;
+    if (jf::importTranslation(document_, prompts_, &place) == ExchangeResult::Succeeded) {
+        showPlace(place);
+    }
 }
 
 // ---- Keys and closing ---------------------------------------------------------------------

@@ -124,6 +124,9 @@ public slots:
     // File Exit and the close box, with the save question.
     void requestExit();
     void showAbout();
+    // Help > User Guide: the guide (startup/UserGuide.h) in the system's
+    // viewer; a message when it is not found or cannot be opened.
+    void openUserGuide();
     void openJobDetails();
     void openChanceCards();
     void openIcons();
@@ -132,6 +135,10 @@ public slots:
     void importCareers();
     void exportCareer();
     void backupCareers();
+    // File > Export translation (the window's language) and Import
+    // translation (one step; the window then shows the file's language).
+    void exportTranslation();
+    void importTranslation();
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;

@@ -69,6 +69,11 @@ void MainDialog::buildMenus() {
     addCommand(file, "Global &options...", command::kGlobalOptions, &MainDialog::openGlobalOptions);
     addCommand(file, "Global &texts...", command::kGlobalTexts, &MainDialog::openGlobalTexts);
     file->addSeparator();
+    addCommand(file, "Ex&port translation...", command::kExportTranslation,
+               &MainDialog::exportTranslation);
+    addCommand(file, "I&mport translation...", command::kImportTranslation,
+               &MainDialog::importTranslation);
+    file->addSeparator();
     addCommand(file, "E&xit", command::kExit, &MainDialog::requestExit,
                {QKeySequence(Qt::CTRL | Qt::Key_Q)});
 
@@ -101,6 +106,8 @@ void MainDialog::buildMenus() {
     addCommand(language, "Set All", command::kSetAll, &MainDialog::copyToAllLanguages);
 
     QMenu* help = menuBar_->addMenu(QStringLiteral("&Help"));
+    addCommand(help, "&User Guide", command::kUserGuide, &MainDialog::openUserGuide,
+               {QKeySequence::HelpContents});
     addCommand(help, "About", command::kAbout, &MainDialog::showAbout);
 }
 

@@ -65,6 +65,11 @@ TEST(CodePages, SlotsMapToTheirCodePages) {
     EXPECT_STREQ(languageNameForSlot(17), "Traditional Chinese");
     EXPECT_STREQ(languageNameForSlot(19), "Korean");
     EXPECT_STREQ(languageNameForSlot(20), "");
+    EXPECT_EQ(languageSlotFromName("simplified CHINESE"), 16);
+    EXPECT_EQ(languageSlotFromName("17"), 17);
+    EXPECT_EQ(languageSlotFromName("20"), std::nullopt);
+    EXPECT_EQ(languageSlotFromName("Klingon"), std::nullopt);
+    EXPECT_EQ(languageSlotFromName(""), std::nullopt);
 }
 
 TEST(CodePages, TheFirstCharacterACodePageCannotHoldIsNamed) {

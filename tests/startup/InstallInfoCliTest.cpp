@@ -31,7 +31,7 @@ TEST(InstallInfoCliTest, ReportsTheInstallationOfTheWinePrefix) {
     scratch.file("prefix/system.reg",
                  "WINE REGISTRY Version 2\n\n"
                  "[Software\\\\Wow6432Node\\\\Maxis\\\\The Sims] 1700000000\n"
-                 "\"SIMS_DATA\"=\"C:\\\\Games\\\\Sims \\xe9\"\n"
+                 "\"SIMS_DATA\"=\"C:\\\\games\\\\Sims \\xe9\"\n"
                  "\"EPInstalled\"=\"1\"\n"
                  "\"EP5Installed\"=\"1\"\n"
                  "[Software\\\\Wow6432Node\\\\Quillmark\\\\Jobforge 2] 1700000000\n"
@@ -41,8 +41,11 @@ TEST(InstallInfoCliTest, ReportsTheInstallationOfTheWinePrefix) {
     ASSERT_EQ(run.exitCode, 0) << run.err;
     nlohmann::json doc = nlohmann::json::parse(run.out);
     std::string driveC = std::filesystem::canonical(scratch / "prefix/drive_c").string();
-    // The folder's bytes (UTF-8 from the registry file) are shown as Latin-1.
-    EXPECT_EQ(doc["gameDataFolder"], driveC + "\\Games\\Sims \xc3\x83\xc2\xa9\\");
+    // A path of this system (Games spelt as on disk); the registry's own
+    // spelling beside it. The folder's bytes (UTF-8 from the registry file)
+    // are shown as Latin-1.
+    EXPECT_EQ(doc["gameDataFolder"], driveC + "/Games/Sims \xc3\x83\xc2\xa9/");
+    EXPECT_EQ(doc["registryGameDataFolder"], "C:\\games\\Sims \xc3\x83\xc2\xa9");
     EXPECT_EQ(doc["installedPacks"], 0x23);
     EXPECT_EQ(doc["knownPacks"], 3);
     EXPECT_TRUE(std::filesystem::exists(scratch / "config/jobforge3/settings.reg"));

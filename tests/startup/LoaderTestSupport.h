@@ -144,9 +144,10 @@ protected:
         fs.putFile(interfaceFolder() + name, buildFarArchive(entries));
     }
 
-    LoadResult load() {
+    LoadResult load(bool readOnly = false) {
         LoadRequest request;
         request.folder = kGameFolder;
+        request.readOnly = readOnly;
         runLoader(request, *session, prompts);
         EXPECT_EQ(request.finished.load(), 1);
         return request.resultCode.load();

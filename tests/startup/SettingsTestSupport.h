@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include "support/CliRunner.h"
 #include "support/UniqueFolder.h"
 
 namespace jf::test {
@@ -47,6 +48,14 @@ public:
 private:
     std::string path_;
 };
+
+// The environment of a command-line run on a scratch folder: its own home,
+// Wine prefix ("prefix") and settings folder, none of the user's.
+inline ProgramEnvironment scratchEnvironment(const ScratchFolder& scratch) {
+    scratch.folder("home");
+    return {"HOME=" + pathWord(scratch / "home"), "WINEPREFIX=" + pathWord(scratch / "prefix"),
+            "XDG_CONFIG_HOME=" + pathWord(scratch / "config")};
+}
 
 inline std::string readWholeFile(const std::string& path) {
     std::ifstream in(path, std::ios::binary);

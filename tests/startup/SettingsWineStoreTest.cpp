@@ -227,7 +227,9 @@ TEST_F(WinePrefixTest, DiscoversTheGameAndMigratesIntoOurFile) {
     WineSettingsStore store(prefix, config);
     GameInstallation g;
     ASSERT_TRUE(discoverInstallation(store, g));
-    EXPECT_EQ(g.gameDataFolder, driveC + "\\Program Files\\Maxis\\The Sims\\");
+    // A path of this system, the registry's spelling beside it.
+    EXPECT_EQ(g.gameDataFolder, driveC + "/Program Files/Maxis/The Sims/");
+    EXPECT_EQ(g.registryDataFolder, "C:\\Program Files\\Maxis\\The Sims\\");
     EXPECT_EQ(g.installedPacks, 0x01u | 0x02u | 0x08u);
     EXPECT_EQ(g.packFlags[1], "0");
     EXPECT_EQ(g.knownPacks, 0x0Fu);
@@ -260,7 +262,7 @@ TEST_F(WinePrefixTest, AcceptsThePlainSectionAndOddCase) {
     WineSettingsStore store(prefix, config);
     GameInstallation g;
     ASSERT_TRUE(discoverInstallation(store, g));
-    EXPECT_EQ(g.gameDataFolder, driveC + "\\games\\sims\\");
+    EXPECT_EQ(g.gameDataFolder, driveC + "/games/sims/");
     EXPECT_EQ(g.installedPacks, 0x41u);
     EXPECT_EQ(g.knownPacks, 0u);
     EXPECT_FALSE(std::filesystem::exists(config)) << "nothing to migrate, nothing written";

@@ -7,6 +7,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QTest>
+#include <QTimer>
 #include <atomic>
 #include <chrono>
 #include <thread>
@@ -94,6 +95,58 @@ TEST(LoadingDialogTest, WorkerMessageBoxesRunOnTheInterfaceThread) {
     EXPECT_EQ(seen, PromptAnswer::Yes);
     ASSERT_EQ(prompts.shown.size(), 1u);
     EXPECT_EQ(prompts.shown[0].text, "Question?");
+}
+
+// Counts the times a window is shown.
+struct ShowCounter final : QObject {
+    int shows = 0;
+    bool eventFilter(QObject*, QEvent* event) override {
+        shows += event->type() == QEvent::Show ? 1 : 0;
+        return false;
+    }
+};
+
+// execWhenSlow: a quick load opens no window; a box, or a load that takes
+// longer than the delay, finds the window up.
+TEST(LoadingDialogTest, ShownOnlyWhenSlowOrWhenABoxIsDue) {
+    constexpr int kLongDelayMs = 20000;
+    ScriptedPrompts prompts;
+    prompts.answers = {PromptAnswer::Ok};
+    bool visibleAtBox = false;
+    LoadingDialog* current = nullptr;
+    prompts.onShow = [&](const PromptMessage&) { visibleAtBox = current->isVisible(); };
+    for (const bool withBox : {false, true}) {
+        LoadRequest request;
+        LoadingDialog dialog(
+            request,
+            [withBox](LoadRequest&, Prompts& p) {
+                p.status("Work.iff");
+                if (withBox) {
+                    p.show(warningMessage("Cannot load the CarPortal.iff file!"));
+                }
+            },
+            &prompts);
+        current = &dialog;
+        ShowCounter counter;
+        dialog.installEventFilter(&counter);
+        EXPECT_EQ(dialog.execWhenSlow(kLongDelayMs), static_cast<int>(LoadResult::Ok));
+        EXPECT_EQ(request.finished.load(), 1);
+        EXPECT_EQ(counter.shows, withBox ? 1 : 0);
+        EXPECT_EQ(visibleAtBox, withBox);
+        EXPECT_FALSE(dialog.isVisible());
+    }
+
+    LoadRequest request;
+    std::atomic<int> go{0};
+    LoadingDialog slow(
+        request, [&](LoadRequest&, Prompts&) { waitForFlag(go); }, &prompts);
+    bool visibleWhileSlow = false;
+    QTimer::singleShot(50, &slow, [&] {
+        visibleWhileSlow = slow.isVisible();
+        go = 1;
+    });
+    EXPECT_EQ(slow.execWhenSlow(1), static_cast<int>(LoadResult::Ok));
+    EXPECT_TRUE(visibleWhileSlow);
 }
 
 TEST(LoadingDialogTest, CancelOnlySetsTheFlagsUntilTheLoaderHasFinished) {

@@ -97,7 +97,7 @@ TEST_F(MainDialogTest, MenusHaveTheirEntriesInOrder) {
     EXPECT_EQ(menus[4]->text(), QStringLiteral("&Help"));
     EXPECT_EQ(menuTexts(menus[0]->menu()),
               (QStringList{"&Reload", "&Save", "-", "Global &options...", "Global &texts...", "-",
-                           "E&xit"}));
+                           "Ex&port translation...", "I&mport translation...", "-", "E&xit"}));
     EXPECT_EQ(window->action(command::kSave)->shortcut(), QKeySequence(QStringLiteral("Ctrl+S")));
     EXPECT_EQ(window->action(command::kReload)->shortcut(), QKeySequence(QStringLiteral("Ctrl+R")));
     EXPECT_EQ(window->action(command::kExit)->shortcut(), QKeySequence(QStringLiteral("Ctrl+Q")));
@@ -130,7 +130,9 @@ TEST_F(MainDialogTest, MenusHaveTheirEntriesInOrder) {
                                                         "Korean",
                                                         "-",
                                                         "Set All"}));
-    EXPECT_EQ(menuTexts(menus[4]->menu()), (QStringList{"About"}));
+    EXPECT_EQ(menuTexts(menus[4]->menu()), (QStringList{"&User Guide", "About"}));
+    EXPECT_EQ(window->action(command::kUserGuide)->shortcut(),
+              QKeySequence(QKeySequence::HelpContents));
     EXPECT_EQ(window->action(command::kSave)->text(), QStringLiteral("&Save"));
     EXPECT_EQ(window->action(32794)->text(), QStringLiteral("Danish"));
 }

@@ -2,10 +2,32 @@
 
 #include "Cli.h"
 #include "careers/CareerDatabase.h"
+#include "platform/CodePages.h"
 
 namespace jf::cli {
+namespace {
 
-nlohmann::json trackJson(const CareerTrack& track) {
+constexpr int kNoLanguage = -1;
+
+// The texts of a string table's row, one per language slot.
+nlohmann::json rowJson(const StringTable::Row& row, TextForm form) {
+    nlohmann::json texts = nlohmann::json::array();
+    for (std::size_t slot = 0; slot < row.size(); ++slot) {
+        texts.push_back(textJson(row[slot].text, static_cast<int>(slot), form));
+    }
+    return texts;
+}
+
+}  // namespace
+
+nlohmann::json textJson(const std::string& bytes, int slot, TextForm form) {
+    if (form == TextForm::Latin1) {
+        return latin1(bytes);
+    }
+    return toUtf8Lossy(bytes, slot == kNoLanguage ? kNeutralCodePage : codePageForSlot(slot));
+}
+
+nlohmann::json trackJson(const CareerTrack& track, TextForm form) {
     nlohmann::json levels = nlohmann::json::array();
     for (const JobLevel& level : track.career.levels) {
         nlohmann::json values = nlohmann::json::array();
@@ -14,21 +36,17 @@ nlohmann::json trackJson(const CareerTrack& track) {
         }
         nlohmann::json texts = nlohmann::json::array();
         for (std::size_t t = 0; t < JobLevel::kTextCount; ++t) {
-            texts.push_back(latin1(level.text(t)));
+            texts.push_back(textJson(level.text(t), kNoLanguage, form));
         }
         levels.push_back({{"values", values}, {"texts", texts}});
     }
     nlohmann::json strings = nlohmann::json::array();
     for (const StringTable::Row& row : track.strings.rows()) {
-        nlohmann::json texts = nlohmann::json::array();
-        for (const StringTable::Entry& entry : row) {
-            texts.push_back(latin1(entry.text));
-        }
-        strings.push_back(std::move(texts));
+        strings.push_back(rowJson(row, form));
     }
     return {{"position", track.position},
             {"id", track.id},
-            {"internalCareerName", latin1(track.career.internalCareerName)},
+            {"internalCareerName", textJson(track.career.internalCareerName, kNoLanguage, form)},
             {"levels", levels},
             {"strings", strings}};
 }
@@ -58,14 +76,10 @@ nlohmann::json optionsJson(const CareerDatabase& database) {
     return {{"flag", options.flag() ? 1 : 0}, {"values", values}};
 }
 
-nlohmann::json globalTextsJson(const CareerDatabase& database) {
+nlohmann::json globalTextsJson(const CareerDatabase& database, TextForm form) {
     nlohmann::json texts = nlohmann::json::array();
     for (const StringTable::Row& row : database.globalTexts().rows()) {
-        nlohmann::json languages = nlohmann::json::array();
-        for (const StringTable::Entry& entry : row) {
-            languages.push_back(latin1(entry.text));
-        }
-        texts.push_back(std::move(languages));
+        texts.push_back(rowJson(row, form));
     }
     return texts;
 }

@@ -5,7 +5,9 @@
 // 2 wrong usage. JSON goes to stdout as one document; every byte string is
 // shown as Latin-1 (byte b is code point U+00bb).
 
+#include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -23,10 +25,10 @@ using Args = std::vector<std::string>;
 using Handler = std::function<int(const Args& args)>;
 
 struct Command {
-    std::string group;  // "iff", "far", ... or "" for a top-level command
-    std::string name;   // "list", "cat", ...
-    std::string usage;  // shown by the usage text
-    Handler handler;    // receives the arguments after the command words
+    std::string group;         // "iff", "far", ... or "" for a top-level command
+    std::string name;          // "list", "cat", ...
+    std::string usage;         // shown by the usage text
+    Handler handler;           // receives the arguments after the command words
     std::string summary = {};  // one line for the command list
     std::string help = {};     // what `help COMMAND` adds: arguments, options, output
 };
@@ -45,13 +47,16 @@ void printJson(const nlohmann::json& document);
 void printOrderedJson(const nlohmann::ordered_json& document);
 // Prints one line to stderr and returns kExitFailed.
 int fail(const std::string& message);
-// Prints the usage text to stderr and returns kExitUsage.
+// Wrong usage of the command being run: prints its usage line (the whole
+// command list outside a command) to stderr and returns kExitUsage.
 int usage();
+// Prints one line to stderr and returns kExitUsage.
+int usageError(const std::string& message);
 
 // The failure lines the commands share.
-inline std::string cannotOpenText(const std::string& path) {
-    return "Cannot open " + path;
-}
+// "Cannot open PATH", or, when another program holds the file, the loader's
+// text saying it is in use.
+std::string cannotOpenText(const std::string& path);
 inline std::string cannotReadText(const std::string& path) {
     return "Cannot read " + path;
 }
@@ -64,6 +69,28 @@ inline std::string notAnIffFileText(const std::string& path) {
 
 // Parses a decimal or 0x-hex unsigned number; false on anything else.
 bool parseUnsigned(const std::string& text, unsigned long& value);
+
+// The packs a game is loaded with unless --packs says otherwise: the base
+// game only (its chance-card root tree).
+inline constexpr std::uint32_t kDefaultPacks = 0x01;
+// The largest --packs value: the base game and all six expansion packs.
+inline constexpr std::uint32_t kMaxPacks = 0x7F;
+
+// The arguments of a command split into its words and its options.
+struct CommandOptions {
+    Args positional;                     // the words, in order
+    std::optional<std::uint32_t> packs;  // --packs MASK
+    std::vector<std::string> flags;      // the flags given, of those allowed
+    bool has(const std::string& flag) const;
+};
+
+// Splits `args` into positional words, "--packs MASK" (when `takesPacks`)
+// and the flags named in `allowedFlags` ("--utf8", "--json"), each
+// anywhere. Any other word starting with "--", a repeated option or a
+// --packs value that is missing, not a number or above kMaxPacks is wrong
+// usage: a line naming it is printed on stderr and false returned.
+bool parseCommandOptions(const Args& args, bool takesPacks,
+                         const std::vector<std::string>& allowedFlags, CommandOptions& options);
 
 // GAMEDIR as the loading sequence takes it: ending in a separator.
 std::string gameFolderArgument(const std::string& text);

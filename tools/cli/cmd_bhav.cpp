@@ -76,7 +76,9 @@ int dumpTree(const Args& args) {
     return kExitOk;
 }
 
-Registrar reg{{"bhav", "dump", "FILE ID", dumpTree}};
+Registrar reg{{"bhav", "dump", "FILE ID", dumpTree, "Shows one code tree of an IFF file, as JSON",
+               "Prints the BHAV chunk ID of FILE: its header fields and every instruction\n"
+               "with opcode, true and false targets and operand bytes."}};
 
 }  // namespace
 }  // namespace jf::cli

@@ -7,6 +7,7 @@
 // 56/57 x 65536 + number, or the sound (312 good, 311 bad).
 #include <vector>
 
+#include "CareerJson.h"
 #include "Cli.h"
 #include "careers/CareerDatabase.h"
 #include "iff/IffFile.h"
@@ -17,27 +18,6 @@ namespace jf::cli {
 namespace {
 
 const char* const kCannotLoadCards = "Cannot load the Chance Cards!";
-constexpr std::uint32_t kDefaultPacks = 0x01;
-
-// Splits off "--packs MASK" (anywhere after the command words); false on a
-// malformed option.
-bool takePacks(const Args& args, Args& rest, std::uint32_t& packs) {
-    packs = kDefaultPacks;
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        if (args[i] == "--packs") {
-            unsigned long value = 0;
-            if (i + 1 >= args.size() || !parseUnsigned(args[i + 1], value) ||
-                value > 0xFFFFFFFFul) {
-                return false;
-            }
-            packs = static_cast<std::uint32_t>(value);
-            ++i;
-        } else {
-            rest.push_back(args[i]);
-        }
-    }
-    return true;
-}
 
 // Opens and parses a container read-only; 0 with a message on failure.
 int openReadOnly(IffFileTable& table, const std::string& path, std::string& message) {
@@ -54,53 +34,26 @@ int openReadOnly(IffFileTable& table, const std::string& path, std::string& mess
     return slot;
 }
 
-nlohmann::json cardJson(const ChanceCard& card) {
-    nlohmann::json items = nlohmann::json::array();
-    for (const CardItem& item : card.items) {
-        items.push_back({item.kind, item.mode, item.value});
-    }
-    return {{"textIndex", card.textIndex}, {"items", items}};
-}
-
-nlohmann::json databaseJson(const CareerDatabase& database) {
+nlohmann::json databaseJson(const CareerDatabase& database, TextForm form) {
     nlohmann::json tracks = nlohmann::json::array();
     for (std::size_t p = 0; p < database.trackCount(); ++p) {
         const CareerTrack& track = *database.track(p);
-        nlohmann::json cards = nlohmann::json::array();
-        for (const ChanceCard& card : track.cards) {
-            cards.push_back(cardJson(card));
-        }
-        tracks.push_back({{"id", track.id}, {"cards", cards}});
-    }
-    const GlobalOptions& options = database.globalOptions();
-    nlohmann::json values = nlohmann::json::array();
-    for (std::int16_t value : options.values()) {
-        values.push_back(value);
-    }
-    nlohmann::json texts = nlohmann::json::array();
-    for (const StringTable::Row& row : database.globalTexts().rows()) {
-        nlohmann::json languages = nlohmann::json::array();
-        for (const StringTable::Entry& entry : row) {
-            languages.push_back(latin1(entry.text));
-        }
-        texts.push_back(std::move(languages));
-    }
-    nlohmann::json freeEntries = nlohmann::json::array();
-    for (std::size_t entry = 0; entry < kFreeTextFlagCount; ++entry) {
-        if (database.textEntryFree(entry)) {
-            freeEntries.push_back(entry);
-        }
+        tracks.push_back({{"id", track.id}, {"cards", trackCardsJson(track)}});
     }
     return {{"tracks", tracks},
-            {"options", {{"flag", options.flag() ? 1 : 0}, {"values", values}}},
-            {"globalTexts", texts},
-            {"freeEntries", freeEntries}};
+            {"options", optionsJson(database)},
+            {"globalTexts", globalTextsJson(database, form)},
+            {"freeEntries", freeEntriesJson(database)}};
 }
 
 int cardsDump(const Args& args) {
-    Args rest;
-    std::uint32_t packs = 0;
-    if (!takePacks(args, rest, packs) || rest.size() != 2) {
+    CommandOptions options;
+    if (!parseCommandOptions(args, true, {"--utf8"}, options)) {
+        return kExitUsage;
+    }
+    const Args& rest = options.positional;
+    const std::uint32_t packs = options.packs.value_or(kDefaultPacks);
+    if (rest.size() != 2) {
         return usage();
     }
     IffFileTable table(systemFileSystem());
@@ -124,16 +77,20 @@ int cardsDump(const Args& args) {
     if (!database.loadChanceCards(cardView, packs)) {
         return fail(kCannotLoadCards);
     }
-    printJson(databaseJson(database));
+    printJson(databaseJson(database, options.has("--utf8") ? TextForm::Decoded : TextForm::Latin1));
     return kExitOk;
 }
 
 // Copies CARPORTAL to OUT, loads the tracks from CAREERFILE and the cards
 // from OUT, and saves the cards back into OUT, as File Save does.
 int cardsResave(const Args& args) {
-    Args rest;
-    std::uint32_t packs = 0;
-    if (!takePacks(args, rest, packs) || rest.size() != 3) {
+    CommandOptions options;
+    if (!parseCommandOptions(args, true, {}, options)) {
+        return kExitUsage;
+    }
+    const Args& rest = options.positional;
+    const std::uint32_t packs = options.packs.value_or(kDefaultPacks);
+    if (rest.size() != 3) {
         return usage();
     }
     const std::string& careerPath = rest[0];
@@ -190,8 +147,17 @@ int cardsResave(const Args& args) {
     return kExitOk;
 }
 
-Registrar dumpReg{{"cards", "dump", "CAREERFILE CARPORTAL [--packs MASK]", cardsDump}};
-Registrar resaveReg{{"cards", "resave", "CAREERFILE CARPORTAL OUT [--packs MASK]", cardsResave}};
+Registrar dumpReg{{"cards", "dump", "CAREERFILE CARPORTAL [--packs MASK] [--utf8]", cardsDump,
+                   "Shows the chance cards, global options and global texts, as JSON",
+                   "Reads the tracks from CAREERFILE and the cards from CARPORTAL\n"
+                   "(CarPortal.iff) without changing either. Card items are [kind, mode, value]:\n"
+                   "kind 1 budget, 2 skill, 3 job, 4 sound; mode 0 add, 1 subtract, 2 set.\n"
+                   "\n"
+                   "  --utf8  global texts decoded with their code pages (see `help dump`)."}};
+Registrar resaveReg{{"cards", "resave", "CAREERFILE CARPORTAL OUT [--packs MASK]", cardsResave,
+                     "Copies a chance card file and saves the cards into the copy",
+                     "Copies CARPORTAL to OUT, loads the tracks from CAREERFILE and the cards\n"
+                     "from OUT, and saves the cards back into OUT as File Save does."}};
 
 }  // namespace
 }  // namespace jf::cli

@@ -12,10 +12,15 @@ namespace jf::cli {
 namespace {
 
 int careersDump(const Args& args) {
-    if (args.size() != 1) {
+    CommandOptions options;
+    if (!parseCommandOptions(args, false, {"--utf8"}, options)) {
+        return kExitUsage;
+    }
+    if (options.positional.size() != 1) {
         return usage();
     }
-    const std::string& path = args[0];
+    const TextForm form = options.has("--utf8") ? TextForm::Decoded : TextForm::Latin1;
+    const std::string& path = options.positional[0];
     IffFileTable table(systemFileSystem());
     std::unique_ptr<File> file = table.fileSystem().open(path, OpenMode::Read);
     if (!file) {
@@ -33,7 +38,7 @@ int careersDump(const Args& args) {
     }
     nlohmann::json tracks = nlohmann::json::array();
     for (std::size_t p = 0; p < database.trackCount(); ++p) {
-        tracks.push_back(trackJson(*database.track(p)));
+        tracks.push_back(trackJson(*database.track(p), form));
     }
     printJson({{"tracks", tracks}});
     return kExitOk;
@@ -87,8 +92,16 @@ int careersResave(const Args& args) {
     return kExitOk;
 }
 
-Registrar dumpReg{{"careers", "dump", "CAREERFILE", careersDump}};
-Registrar resaveReg{{"careers", "resave", "IN OUT", careersResave}};
+Registrar dumpReg{{"careers", "dump", "CAREERFILE [--utf8]", careersDump,
+                   "Shows the career tracks of one career file, as JSON",
+                   "Reads CAREERFILE (Work.iff, Careers.iff or Careers) without changing it and\n"
+                   "prints its tracks as `dump` does, without the chance cards.\n"
+                   "\n"
+                   "  --utf8  language texts decoded with their code pages (see `help dump`)."}};
+Registrar resaveReg{{"careers", "resave", "IN OUT", careersResave,
+                     "Copies a career file and saves its careers into the copy",
+                     "Copies IN to OUT, loads the tracks from OUT and saves them back into it as\n"
+                     "File Save does. IN is not changed."}};
 
 }  // namespace
 }  // namespace jf::cli

@@ -7,6 +7,7 @@
 
 #include "Cli.h"
 #include "ConsolePrompts.h"
+#include "GameLoad.h"
 #include "document/Document.h"
 #include "document/EditorSession.h"
 #include "exchange/Export.h"
@@ -18,50 +19,43 @@
 namespace jf::cli {
 namespace {
 
-// The packs the installation is loaded with unless --packs says otherwise:
-// the base game only (its chance-card root tree).
-constexpr unsigned long kDefaultPacks = 0x01;
-
 std::string cannotLoadGameText(const std::string& folder) {
     return "Cannot load the game in " + folder;
 }
 
-struct Options {
-    Args positional;
-    unsigned long packs = kDefaultPacks;
-};
-
-bool parseOptions(const Args& args, Options& options) {
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        if (args[i] == "--packs") {
-            if (i + 1 >= args.size() || !parseUnsigned(args[i + 1], options.packs) ||
-                options.packs > 0x7F) {
-                return false;
-            }
-            ++i;
-        } else {
-            options.positional.push_back(args[i]);
-        }
+// Splits the words and --packs and takes `minWords` to `maxWords` words;
+// false after a usage line.
+bool parseOptions(const Args& args, std::size_t minWords, std::size_t maxWords,
+                  CommandOptions& options) {
+    if (!parseCommandOptions(args, true, {}, options)) {
+        return false;
+    }
+    if (options.positional.size() < minWords || options.positional.size() > maxWords) {
+        usage();
+        return false;
     }
     return true;
 }
 
-// A game installation loaded as the editor loads it.
+// A game installation loaded as the editor loads it (for the commands that
+// save) or reading only.
 class LoadedGame {
 public:
-    explicit LoadedGame(unsigned long packs)
-        : document_(systemFileSystem(), settings_), packs_(static_cast<std::uint32_t>(packs)) {}
+    explicit LoadedGame(std::optional<std::uint32_t> packs)
+        : document_(systemFileSystem(), settings_), packs_(packs.value_or(kDefaultPacks)) {}
 
-    bool load(const std::string& gameDir, Prompts& prompts) {
-        const std::string folder = gameFolderArgument(gameDir);
-        session_.state.installation.gameDataFolder = folder;
-        session_.state.installation.installedPacks = packs_;
-        // Known packs equal to the installed ones: no expansion-pack question.
-        session_.state.installation.knownPacks = packs_;
-        LoadRequest request;
-        request.folder = folder;
-        runLoader(request, session_, prompts);
-        return request.resultCode.load() == LoadResult::Ok;
+    // Deals with an interrupted save (recovering it when `writes`), then
+    // loads. Known packs equal to the installed ones: no expansion-pack
+    // question.
+    bool load(const std::string& gameDir, bool writes, Prompts& prompts) {
+        if (!writes) {
+            return loadGameReadOnly(session_, gameDir, packs_, prompts);
+        }
+        GameInstallation installation;
+        installation.gameDataFolder = gameFolderArgument(gameDir);
+        installation.installedPacks = packs_;
+        installation.knownPacks = packs_;
+        return loadGame(session_, installation, true, prompts);
     }
     Document& document() { return document_; }
     EditorSession& session() { return document_.session(); }
@@ -103,9 +97,9 @@ public:
 };
 
 int exportCommand(const Args& args) {
-    Options options;
-    if (!parseOptions(args, options) || options.positional.size() != 3) {
-        return usage();
+    CommandOptions options;
+    if (!parseOptions(args, 3, 3, options)) {
+        return kExitUsage;
     }
     std::size_t position = 0;
     if (!parsePosition(options.positional[1], position)) {
@@ -113,10 +107,7 @@ int exportCommand(const Args& args) {
     }
     ConsolePrompts prompts;
     LoadedGame game(options.packs);
-    if (!prepareGameFolder(gameFolderArgument(options.positional[0]), false, prompts)) {
-        return kExitFailed;
-    }
-    if (!game.load(options.positional[0], prompts)) {
+    if (!game.load(options.positional[0], false, prompts)) {
         return fail(cannotLoadGameText(options.positional[0]));
     }
     EditorSession& session = game.session();
@@ -136,16 +127,13 @@ int exportCommand(const Args& args) {
 }
 
 int backupCommand(const Args& args) {
-    Options options;
-    if (!parseOptions(args, options) || options.positional.size() != 2) {
-        return usage();
+    CommandOptions options;
+    if (!parseOptions(args, 2, 2, options)) {
+        return kExitUsage;
     }
     ConsolePrompts prompts;
     LoadedGame game(options.packs);
-    if (!prepareGameFolder(gameFolderArgument(options.positional[0]), false, prompts)) {
-        return kExitFailed;
-    }
-    if (!game.load(options.positional[0], prompts)) {
+    if (!game.load(options.positional[0], false, prompts)) {
         return fail(cannotLoadGameText(options.positional[0]));
     }
     prompts.saveFile = options.positional[1];
@@ -159,14 +147,12 @@ int backupCommand(const Args& args) {
 
 // Loads, imports FILE (a single track goes to `position`; a backup's
 // question is answered Yes) and saves. Nothing is saved after a failure.
-int importAndSave(const Options& options, std::optional<std::size_t> position, bool backupOnly) {
+int importAndSave(const CommandOptions& options, std::optional<std::size_t> position,
+                  bool backupOnly) {
     const std::string& file = options.positional[1];
     ConsolePrompts prompts;
     LoadedGame game(options.packs);
-    if (!prepareGameFolder(gameFolderArgument(options.positional[0]), true, prompts)) {
-        return kExitFailed;
-    }
-    if (!game.load(options.positional[0], prompts)) {
+    if (!game.load(options.positional[0], true, prompts)) {
         return fail(cannotLoadGameText(options.positional[0]));
     }
     EditorSession& session = game.session();
@@ -195,10 +181,9 @@ int importAndSave(const Options& options, std::optional<std::size_t> position, b
 }
 
 int importCommand(const Args& args) {
-    Options options;
-    if (!parseOptions(args, options) || options.positional.size() < 2 ||
-        options.positional.size() > 3) {
-        return usage();
+    CommandOptions options;
+    if (!parseOptions(args, 2, 3, options)) {
+        return kExitUsage;
     }
     // The replace-career choice starts on the first row.
     std::size_t position = 0;
@@ -209,17 +194,33 @@ int importCommand(const Args& args) {
 }
 
 int restoreCommand(const Args& args) {
-    Options options;
-    if (!parseOptions(args, options) || options.positional.size() != 2) {
-        return usage();
+    CommandOptions options;
+    if (!parseOptions(args, 2, 2, options)) {
+        return kExitUsage;
     }
     return importAndSave(options, std::nullopt, true);
 }
 
-Registrar exportReg{{"", "export", "GAMEDIR POSITION OUT [--packs MASK]", exportCommand}};
-Registrar backupReg{{"", "backup", "GAMEDIR OUT [--packs MASK]", backupCommand}};
-Registrar importReg{{"", "import", "GAMEDIR FILE [POSITION] [--packs MASK]", importCommand}};
-Registrar restoreReg{{"", "restore", "GAMEDIR FILE [--packs MASK]", restoreCommand}};
+Registrar exportReg{
+    {"", "export", "GAMEDIR POSITION OUT [--packs MASK]", exportCommand,
+     "Writes one career to a career exchange file, as Career > Export does",
+     "Loads the game reading only and writes the track at POSITION (0-based row of\n"
+     "the career list; see `dump` for the positions and ids) with its chance cards\n"
+     "and icons to OUT. Prints the file, position, id and internal name."}};
+Registrar backupReg{{"", "backup", "GAMEDIR OUT [--packs MASK]", backupCommand,
+                     "Writes every career to one backup file, as Career > Backup does",
+                     "Loads the game reading only and writes all tracks, their chance cards and\n"
+                     "icons to OUT. Prints the file and the track count."}};
+Registrar importReg{
+    {"", "import", "GAMEDIR FILE [POSITION] [--packs MASK]", importCommand,
+     "Puts a career file into the game and saves, as Career > Import does",
+     "Loads the game, reads the career exchange FILE and lets it replace the track at\n"
+     "POSITION (default 0; a backup file restores every track instead), then runs\n"
+     "File Save. Nothing is saved when the import fails."}};
+Registrar restoreReg{{"", "restore", "GAMEDIR FILE [--packs MASK]", restoreCommand,
+                      "Puts a backup back into the game and saves",
+                      "Loads the game, restores every track from the backup FILE and runs File\n"
+                      "Save. A file holding a single career is refused (use import)."}};
 
 }  // namespace
 }  // namespace jf::cli

@@ -67,8 +67,14 @@ int farExtract(const Args& args) {
     return kExitOk;
 }
 
-const Registrar listReg{{"far", "list", "ARCHIVE", farList}};
-const Registrar extractReg{{"far", "extract", "ARCHIVE NAME OUT", farExtract}};
+const Registrar listReg{{"far", "list", "ARCHIVE", farList,
+                         "Lists the entries of a FAR archive, as JSON",
+                         "Prints every entry of ARCHIVE (e.g. UIGraphics.far) with its name, size\n"
+                         "and offset. The archive is only read."}};
+const Registrar extractReg{{"far", "extract", "ARCHIVE NAME OUT", farExtract,
+                            "Copies one entry of a FAR archive to a file",
+                            "Writes the entry NAME (its full name as `far list` shows it, any\n"
+                            "letter case) of ARCHIVE to OUT, whole or not at all."}};
 
 }  // namespace
 }  // namespace jf::cli

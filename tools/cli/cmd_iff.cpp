@@ -99,9 +99,17 @@ int iffRewrite(const Args& args) {
     return kExitOk;
 }
 
-Registrar listCommand{{"iff", "list", "FILE", iffList}};
-Registrar catCommand{{"iff", "cat", "FILE TYPE ID", iffCat}};
-Registrar rewriteCommand{{"iff", "rewrite", "IN OUT", iffRewrite}};
+Registrar listCommand{{"iff", "list", "FILE", iffList, "Lists the chunks of an IFF file, as JSON",
+                       "Prints the version and every chunk of FILE: type, id, flags, label and\n"
+                       "size. The file is only read."}};
+Registrar catCommand{{"iff", "cat", "FILE TYPE ID", iffCat,
+                      "Writes the body of one chunk of an IFF file to stdout",
+                      "TYPE is the four-letter chunk type (e.g. STR# or BHAV), ID its number\n"
+                      "(decimal or 0x hex). The body's bytes go to stdout unchanged."}};
+Registrar rewriteCommand{{"iff", "rewrite", "IN OUT", iffRewrite,
+                          "Writes an IFF file anew, as the editor writes containers",
+                          "Reads IN and writes it to OUT with a fresh chunk map, whole or not at\n"
+                          "all. IN is not changed."}};
 
 }  // namespace
 }  // namespace jf::cli

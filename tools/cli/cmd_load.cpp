@@ -4,161 +4,30 @@
 // The console host prints the status texts and every message on stderr and
 // answers every question No, so that nothing is deleted. The program's own
 // settings are never written: the settings store is wrapped read-only, so
-// the expansion-pack check and the known-pack migration fail silently there.
-#include <iostream>
-#include <memory>
-#include <mutex>
-#include <optional>
-
+// the known-pack migration fails silently there. dump only reads: nothing in
+// the game folder is created or changed.
 #include "CareerJson.h"
 #include "Cli.h"
+#include "GameLoad.h"
 #include "careers/CareerDatabase.h"
-#include "document/EditorSession.h"
-#include "platform/FileSystem.h"
-#include "platform/HostEnvironment.h"
-#include "platform/SettingsStore.h"
 #include "startup/Loader.h"
-#include "startup/Startup.h"
 
 namespace jf::cli {
 namespace {
-
-class ConsoleHost final : public Prompts {
-public:
-    // The text of the last error message (the loader's fatal one).
-    std::optional<std::string> lastError;
-
-    PromptAnswer show(const PromptMessage& message) override {
-        std::lock_guard<std::mutex> lock(mutex_);
-        if (message.icon == PromptIcon::Error) {
-            // Printed once, as the command's failure line.
-            lastError = message.text;
-        } else {
-            std::cerr << message.caption << ": " << message.text << '\n';
-        }
-        switch (message.buttons) {
-            case PromptButtons::Ok:
-                return PromptAnswer::Ok;
-            case PromptButtons::OkCancel:
-                return PromptAnswer::Cancel;
-            case PromptButtons::YesNo:
-            case PromptButtons::YesNoCancel:
-                std::cerr << "-> No\n";
-                return PromptAnswer::No;
-        }
-        return PromptAnswer::No;
-    }
-    void status(const std::string& text) override {
-        std::lock_guard<std::mutex> lock(mutex_);
-        std::cerr << text << '\n';
-    }
-    std::optional<std::string> chooseOpenFile(const FileChoice&) override { return std::nullopt; }
-    std::optional<std::string> chooseSaveFile(const FileChoice&) override { return std::nullopt; }
-
-private:
-    std::mutex mutex_;
-};
-
-// Reads through another store and never writes: createKey fails.
-class ReadOnlySettingsStore final : public SettingsStore {
-public:
-    explicit ReadOnlySettingsStore(SettingsStore& inner) : inner_(inner) {}
-    std::unique_ptr<SettingsKey> openKey(const std::string& path) override {
-        return inner_.openKey(path);
-    }
-    std::unique_ptr<SettingsKey> createKey(const std::string&) override { return nullptr; }
-    std::string toNativeFolder(const std::string& folder) const override {
-        return inner_.toNativeFolder(folder);
-    }
-
-private:
-    SettingsStore& inner_;
-};
-
-struct LoadOptions {
-    std::optional<std::string> gameFolder;
-    std::optional<std::uint32_t> packs;
-};
-
-bool parseOptions(const Args& args, LoadOptions& options) {
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        if (args[i] == "--packs") {
-            unsigned long value = 0;
-            if (options.packs || i + 1 >= args.size() || !parseUnsigned(args[i + 1], value) ||
-                value > 0xFFFFFFFFul) {
-                return false;
-            }
-            options.packs = static_cast<std::uint32_t>(value);
-            ++i;
-        } else if (!options.gameFolder && !args[i].empty() && args[i][0] != '-') {
-            options.gameFolder = args[i];
-        } else {
-            return false;
-        }
-    }
-    return true;
-}
-
-// A loaded installation with what it was loaded through.
-struct LoadedInstallation {
-    std::unique_ptr<SettingsStore> systemStore;
-    std::unique_ptr<ReadOnlySettingsStore> store;
-    std::unique_ptr<EditorSession> session;
-    ConsoleHost host;
-};
-
-// Finds the installation as the editor does (or takes GAMEDIR), deals with
-// an interrupted save there (recovers it when the command `writes`, else
-// only says so) and runs the loading sequence on it. Returns kExitOk or the
-// exit code of the failure (its line already printed).
-int loadInstallation(const LoadOptions& options, bool writes, LoadedInstallation& loaded) {
-    loaded.systemStore = createSystemSettingsStore();
-    loaded.store = std::make_unique<ReadOnlySettingsStore>(*loaded.systemStore);
-    GameInstallation installation;
-    if (options.gameFolder) {
-        installation.gameDataFolder = *options.gameFolder;
-        const char last =
-            installation.gameDataFolder.empty() ? '\0' : installation.gameDataFolder.back();
-        if (last != '/' && last != '\\') {
-            installation.gameDataFolder += '/';
-        }
-        installation.installedPacks = kBaseGameBit;
-        readKnownPacks(*loaded.store, installation);
-    } else if (!discoverInstallation(*loaded.store, legacySearchPlaces(systemEnvironment()),
-                                     installation)) {
-        return fail(kRegistryErrorText);
-    }
-    if (options.packs) {
-        installation.installedPacks = *options.packs;
-    }
-    if (!prepareGameFolder(installation.gameDataFolder, writes, loaded.host)) {
-        return kExitFailed;
-    }
-
-    loaded.session = std::make_unique<EditorSession>(systemFileSystem(), *loaded.store);
-    EditorSession& session = *loaded.session;
-    session.state.installation = installation;
-    session.state.chanceCardsDisabled = false;
-    LoadRequest request;
-    request.folder = installation.gameDataFolder;
-    runLoader(request, session, loaded.host);
-    if (request.resultCode.load() != LoadResult::Ok) {
-        return fail(loaded.host.lastError.value_or("Loading was cancelled."));
-    }
-    return kExitOk;
-}
 
 nlohmann::json stripSize(const Bitmap& strip) {
     return {{"width", strip.width()}, {"height", strip.height()}};
 }
 
 int dump(const Args& args) {
-    LoadOptions options;
-    if (!parseOptions(args, options)) {
-        return usage();
+    CommandOptions options;
+    if (!parseInstallationOptions(args, {"--utf8"}, options)) {
+        return kExitUsage;
     }
+    const TextForm form = options.has("--utf8") ? TextForm::Decoded : TextForm::Latin1;
     LoadedInstallation loaded;
-    if (int code = loadInstallation(options, false, loaded); code != kExitOk) {
+    if (int code = loadInstallation(gameDirOf(options), options.packs, false, loaded);
+        code != kExitOk) {
         return code;
     }
     const EditorSession& session = *loaded.session;
@@ -166,7 +35,7 @@ int dump(const Args& args) {
     nlohmann::json tracks = nlohmann::json::array();
     for (std::size_t p = 0; p < database.trackCount(); ++p) {
         const CareerTrack& track = *database.track(p);
-        nlohmann::json entry = trackJson(track);
+        nlohmann::json entry = trackJson(track, form);
         entry["cards"] = trackCardsJson(track);
         tracks.push_back(std::move(entry));
     }
@@ -174,7 +43,7 @@ int dump(const Args& args) {
                {"chanceCardsDisabled", session.state.chanceCardsDisabled},
                {"tracks", tracks},
                {"options", optionsJson(database)},
-               {"globalTexts", globalTextsJson(database)},
+               {"globalTexts", globalTextsJson(database, form)},
                {"freeEntries", freeEntriesJson(database)},
                {"icons",
                 {{"popup", stripSize(session.icons.popupStrip())},
@@ -183,12 +52,13 @@ int dump(const Args& args) {
 }
 
 int resave(const Args& args) {
-    LoadOptions options;
-    if (!parseOptions(args, options)) {
-        return usage();
+    CommandOptions options;
+    if (!parseInstallationOptions(args, {}, options)) {
+        return kExitUsage;
     }
     LoadedInstallation loaded;
-    if (int code = loadInstallation(options, true, loaded); code != kExitOk) {
+    if (int code = loadInstallation(gameDirOf(options), options.packs, true, loaded);
+        code != kExitOk) {
         return code;
     }
     EditorSession& session = *loaded.session;
@@ -203,8 +73,27 @@ int resave(const Args& args) {
     return kExitOk;
 }
 
-Registrar dumpReg{{"", "dump", "[GAMEDIR] [--packs MASK]", dump}};
-Registrar resaveReg{{"", "resave", "[GAMEDIR] [--packs MASK]", resave}};
+Registrar dumpReg{{"", "dump", "[GAMEDIR] [--packs MASK] [--utf8]", dump,
+                   "Shows everything the editor loads from the game, as JSON",
+                   "Loads the game as the editor does, reading only: nothing in the game folder\n"
+                   "is created or changed (icon strips found only in the archive are read from\n"
+                   "it). Prints one JSON document: the career file's name, every track in\n"
+                   "POSITION order (\"position\", \"id\", \"internalCareerName\", the job levels'\n"
+                   "21 values and 5 texts, \"strings\": 33 entries of 20 language texts, and the\n"
+                   "ten chance cards as [kind, mode, value] items), the global options, the\n"
+                   "global texts, the text entries free for cards and the icon strip sizes.\n"
+                   "Status lines and messages go to stderr.\n"
+                   "\n"
+                   "  --utf8  every language text decoded with its language's code page (Hebrew,\n"
+                   "          Russian, Japanese... readable), internal names as Windows-1252.\n"
+                   "          Without it every byte is shown as the Latin-1 character of its\n"
+                   "          value, as always."}};
+Registrar resaveReg{{"", "resave", "[GAMEDIR] [--packs MASK]", resave,
+                     "Loads the game and saves it unchanged, as File Save does",
+                     "Loads the game as the editor does and runs File Save: the career file,\n"
+                     "CarPortal.iff and both icon strips are written anew (all four or none;\n"
+                     "an interrupted save is finished first). Prints the career file, the track\n"
+                     "count and whether the chance cards were saved."}};
 
 }  // namespace
 }  // namespace jf::cli

@@ -71,7 +71,12 @@ int recover(const Args& args) {
     return kExitOk;
 }
 
-Registrar recoverReg{{"", "recover", "GAMEDIR", recover}};
+Registrar recoverReg{{"", "recover", "GAMEDIR", recover,
+                      "Finishes or undoes a File Save that was interrupted",
+                      "Does what the editor does at its start when a save was cut off: with a\n"
+                      "complete save journal the save is completed, else its temporary files are\n"
+                      "removed. Prints the journal's presence, the action and the removed files.\n"
+                      "Commands that only read report an interrupted save and change nothing."}};
 
 }  // namespace
 }  // namespace jf::cli

@@ -44,7 +44,9 @@ int strDump(const Args& args) {
     return kExitOk;
 }
 
-Registrar reg{{"str", "dump", "FILE ID", strDump}};
+Registrar reg{{"str", "dump", "FILE ID", strDump, "Shows one string table of an IFF file, as JSON",
+               "Prints the STR# chunk ID of FILE: its body form and every entry's text and\n"
+               "comment in the 20 language slots (bytes as Latin-1 characters)."}};
 
 }  // namespace
 }  // namespace jf::cli
