@@ -93,9 +93,11 @@ TEST_F(TranslationCliTest, UnchangedRoundTripKeepsEveryFileAndPassesMsgfmt) {
     EXPECT_NE(text.find("msgstr \"\xD0\x9A\xD0\xB0\xD1\x80\xD1\x8C\xD0\xB5\xD1\x80\xD0\xB0: "
                         "Lighthouse\""),  // "Карьера: " decoded from code page 1251
               std::string::npos);
+#ifndef _WIN32  // msgfmt is the build machine's: the Windows run under Wine cannot start it
     ASSERT_TRUE(std::filesystem::exists(kMsgfmt)) << "msgfmt is missing: install gettext";
     const test::CliResult checked = test::runProgram(kMsgfmt, {"--check", "-o", "/dev/null", po});
     EXPECT_EQ(checked.exitCode, 0) << checked.err;
+#endif
 
     const test::CliResult imported = run({"import-po", game, po});
     ASSERT_EQ(imported.exitCode, 0) << imported.err;
