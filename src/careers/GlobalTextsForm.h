@@ -28,6 +28,14 @@ inline constexpr std::size_t kGlobalTextFieldCount = 10;
 // The fields from top to bottom. Entries 3 and 6 are not edited.
 const std::array<GlobalTextField, kGlobalTextFieldCount>& globalTextFields();
 
+// A stable name of each field, by field (top to bottom), for files that
+// name the fields: careers JSON keys and translation-file contexts.
+inline constexpr std::array<const char*, kGlobalTextFieldCount> kGlobalTextKeys = {
+    "carPoolName",      "schoolBusName",    "carPoolWarning",    "schoolBusWarning",
+    "promotionMessage", "demotionMessage",  "arriveHomeMessage", "aPlusBonusMessage",
+    "militaryWarning1", "militaryWarning2",
+};
+
 // The entries in the order they are stored.
 inline constexpr std::array<std::size_t, kGlobalTextFieldCount> kGlobalTextStoreOrder = {
     0, 1, 2, 4, 5, 7, 8, 9, 10, 11};

@@ -44,13 +44,6 @@ constexpr std::array<LanguageAlias, 6> kLanguageAliases = {{
     {"zh_hant", 17},
 }};
 
-// The names of the global texts in contexts, in globalTextFields() order.
-constexpr std::array<const char*, kGlobalTextFieldCount> kGlobalTextKeys = {
-    "carPoolName",      "schoolBusName",    "carPoolWarning",    "schoolBusWarning",
-    "promotionMessage", "demotionMessage",  "arriveHomeMessage", "bonusMessage",
-    "militaryWarning1", "militaryWarning2",
-};
-
 // The track texts in contexts: the fields of a track, then of a job level.
 struct TrackTextKey {
     const char* name;

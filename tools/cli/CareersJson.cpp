@@ -48,13 +48,6 @@ constexpr std::array<const char*, kGlobalOptionCount> kGlobalOptionKeys = {
     "maximalMoodForLowerGrade", "chanceCardChances",
 };
 
-// The key of each field of the global texts dialog, by field (top to bottom).
-constexpr std::array<const char*, kGlobalTextFieldCount> kGlobalTextKeys = {
-    "carPoolName",      "schoolBusName",    "carPoolWarning",    "schoolBusWarning",
-    "promotionMessage", "demotionMessage",  "arriveHomeMessage", "aPlusBonusMessage",
-    "militaryWarning1", "militaryWarning2",
-};
-
 struct TextKey {
     const char* key;
     std::size_t entry;
